@@ -1,0 +1,46 @@
+// A host window has no border, so its window rectangle and its client area are the same:
+// a preview that fills the host's window rectangle then fills its client area exactly.
+#include "host_windows.h"
+
+namespace {
+const wchar_t kClassName[] = L"LvHostWindow";
+}
+
+HostWindows::HostWindows() : instance(GetModuleHandleW(nullptr)) {
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+  windowClass.lpszClassName = kClassName;
+  RegisterClassW(&windowClass);
+}
+
+HostWindows::~HostWindows() {
+  windows.clear();  // the class can only go once no window of it is left
+  UnregisterClassW(kClassName, instance);
+}
+
+HWND HostWindows::Create(int width, int height, int x, int y) {
+  HWND window = CreateWindowExW(0, kClassName, L"Lumivex test host", WS_POPUP | WS_VISIBLE, x, y,
+                                width, height, nullptr, nullptr, instance, nullptr);
+  if (window != nullptr) windows.emplace(window, UniqueWindow(window));
+  return window;
+}
+
+bool HostWindows::Destroy(HWND window) { return windows.erase(window) > 0; }
+
+long HostWindows::Heard(HWND window) const {
+  if (windows.count(window) == 0) return -1;
+  return static_cast<long>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK HostWindows::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam) {
+  static const UINT initMessage = RegisterWindowMessageW(L"LumivexInit");
+  if (message == initMessage) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, GetWindowLongPtrW(window, GWLP_USERDATA) + 1);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}

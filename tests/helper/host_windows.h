@@ -1,0 +1,27 @@
+// Host windows of the helper: borderless, visible top-level windows that stand in for the
+// preview pane of the system's screen-saver settings. Each counts the "LumivexInit" messages
+// it receives, so a test can see a second preview's broadcast arrive.
+#pragma once
+
+#include "win_handles.h"
+
+#include <map>
+
+class HostWindows {
+ public:
+  HostWindows();
+  ~HostWindows();
+  HostWindows(const HostWindows&) = delete;
+  HostWindows& operator=(const HostWindows&) = delete;
+
+  HWND Create(int width, int height, int x, int y);
+  bool Destroy(HWND window);
+  // Number of "LumivexInit" messages the window has received; -1 when it is not ours.
+  long Heard(HWND window) const;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HINSTANCE instance;
+  std::map<HWND, UniqueWindow> windows;
+};
