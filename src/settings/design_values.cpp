@@ -1,0 +1,14 @@
+// Capture and restore of the creation-time values, driven by the settings table.
+#include "settings/design_values.h"
+
+#include "settings/setting_controls.h"
+
+DesignValues CaptureDesignValues(const SettingControls& controls) {
+  DesignValues values;
+  for (const SettingSpec& spec : kSettings) values.*spec.captured = controls.Get(spec.id);
+  return values;
+}
+
+void RestoreDesignValues(const DesignValues& values, SettingControls& controls) {
+  for (SettingId id : kRestoreOrder) controls.Set(id, values.*SpecOf(id).captured);
+}

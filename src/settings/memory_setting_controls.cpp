@@ -1,0 +1,20 @@
+// In-memory settings controls: a slider clamps and reports a move, a colour takes any bits.
+#include "settings/memory_setting_controls.h"
+
+#include <utility>
+
+MemorySettingControls::MemorySettingControls(std::function<void(SettingId)> onSliderChange)
+    : onSliderChange(std::move(onSliderChange)) {
+  for (const SettingSpec& spec : kSettings) values[static_cast<std::size_t>(spec.id)] = spec.designValue;
+}
+
+std::int32_t MemorySettingControls::Get(SettingId id) const { return values[static_cast<std::size_t>(id)]; }
+
+void MemorySettingControls::Set(SettingId id, std::int32_t value) {
+  const SettingSpec& spec = SpecOf(id);
+  std::int32_t& held = values[static_cast<std::size_t>(id)];
+  const std::int32_t admitted = ClampToRange(spec, value);
+  if (admitted == held) return;
+  held = admitted;
+  if (spec.kind == SettingKind::Slider && onSliderChange) onSliderChange(id);
+}
