@@ -1,0 +1,95 @@
+#include "app/entry.h"
+
+#include <string>
+
+#include "app/command_line.h"
+#include "app/globals.h"
+#include "forms/application.h"
+#include "forms/exception.h"
+#include "platform/saver_services.h"
+#include "platform/win_handles.h"
+#include "saver/vellixfrm.h"
+#include "settings/setupform.h"
+
+namespace {
+
+HWND WindowFromNumber(const std::string& argumentText) {
+  // Window handles travel as signed 32-bit numbers; sign-extend as the system does.
+  return reinterpret_cast<HWND>(static_cast<INT_PTR>(StrToInt(NumberText(argumentText))));
+}
+
+// Takes the named mutex; an empty handle when another instance already holds one by that name.
+// When the mutex cannot be made at all, the mode runs without one.
+bool TakeInstanceMutex(const char* name, UniqueKernelHandle& kept) {
+  UniqueKernelHandle mutex(::CreateMutexA(nullptr, TRUE, name));
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) return false;
+  kept = std::move(mutex);
+  return true;
+}
+
+void RunSettings() {
+  Application->Initialize();
+  SetupFrm = Application->NewForm<TSetupFrm>();
+  SetupFrm->ShowModal();
+  Application->DestroyForm(SetupFrm);
+  SetupFrm = nullptr;
+}
+
+// The full-screen path, also taken by a preview (PreviewParent decides which). False when
+// another instance of the same kind runs: the entry then returns at once.
+bool RunSaver(UniqueKernelHandle& kept) {
+  if (PreviewParent) {
+    if (!TakeInstanceMutex("VellixMutex", kept)) {
+      // A second preview: let the running saver pick up changed settings, then leave.
+      ::PostMessageA(HWND_BROADCAST, InitMessage, 0, 0);
+      return false;
+    }
+  } else if (!TakeInstanceMutex("VellixMutex2", kept)) {
+    return false;
+  }
+  Application->Initialize();
+  Application->CreateForm(VellixForm);
+  Application->Run();
+  return true;
+}
+
+}  // namespace
+
+int LumivexEntry(const char* argumentText) {
+  InitMessage = ::RegisterWindowMessageA("LumivexInit");
+  Application->SetTitle("Lumivex Screensaver");
+  UniqueKernelHandle kept;
+
+  const std::string arguments = argumentText ? argumentText : "";
+  try {
+    switch (ModeOf(arguments)) {
+      case RunMode::kPasswordChange:
+        try {
+          ChangeSaverPassword(WindowFromNumber(arguments));
+        } catch (...) {
+          // A bad handle or a failing system dialog: nothing to tell the user.
+        }
+        break;
+      case RunMode::kSettings:
+        RunSettings();
+        break;
+      case RunMode::kPreview:
+        PreviewParent = WindowFromNumber(arguments);
+        RunAsSaver = true;
+        if (!RunSaver(kept)) return 0;
+        break;
+      case RunMode::kSaver:
+        RunAsSaver = true;
+        if (!RunSaver(kept)) return 0;
+        break;
+      case RunMode::kPlain:
+        if (!RunSaver(kept)) return 0;
+        break;
+    }
+  } catch (const Exception& error) {
+    Application->ShowException(error.Message());
+  }
+  kept.Reset();
+  ::ShowWindow(Application->Handle(), SW_HIDE);
+  return 0;
+}

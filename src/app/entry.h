@@ -1,0 +1,5 @@
+// The program's entry: reads the switch from the argument text, keeps a second instance of the
+// same kind from starting, and runs exactly one mode. Returns the exit code, always 0.
+#pragma once
+
+int LumivexEntry(const char* argumentText);

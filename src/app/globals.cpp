@@ -1,0 +1,7 @@
+#include "app/globals.h"
+
+HWND PreviewParent = nullptr;
+bool RunAsSaver = false;
+UINT InitMessage = 0;
+TVellixForm* VellixForm = nullptr;
+TSetupFrm* SetupFrm = nullptr;

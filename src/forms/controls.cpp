@@ -1,0 +1,154 @@
+#include "forms/controls.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <algorithm>
+
+#include "forms/exception.h"
+#include "forms/form.h"
+
+void TControl::CreateChild(TForm& form, int id, const char* className, const std::string& text,
+                           DWORD style, const ControlBounds& bounds, HFONT font) {
+  id_ = id;
+  handle_ = ::CreateWindowExA(0, className, text.c_str(), WS_CHILD | WS_VISIBLE | style,
+                              form.Scale(bounds.left), form.Scale(bounds.top), form.Scale(bounds.width),
+                              form.Scale(bounds.height), form.Handle(),
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
+                              nullptr);
+  if (!handle_) throw Exception(std::string("Error creating window of class ") + className);
+  if (font) ::SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+void TLabel::Create(TForm& form, int id, const std::string& caption, Alignment alignment, bool wordWrap,
+                    const ControlBounds& bounds, HFONT font) {
+  DWORD style = SS_NOPREFIX;
+  switch (alignment) {
+    case Alignment::Left: style |= wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP; break;
+    case Alignment::Right: style |= SS_RIGHT; break;
+    case Alignment::Centre: style |= SS_CENTER; break;
+  }
+  CreateChild(form, id, "STATIC", caption, style, bounds, font);
+}
+
+void TGroupBox::Create(TForm& form, int id, const std::string& caption, const ControlBounds& bounds,
+                       HFONT font) {
+  CreateChild(form, id, "BUTTON", caption, BS_GROUPBOX | WS_CLIPSIBLINGS, bounds, font);
+}
+
+void TButton::Create(TForm& form, int id, const std::string& caption, bool isDefault, int modalResult,
+                     const ControlBounds& bounds, HFONT font) {
+  modalResult_ = modalResult;
+  CreateChild(form, id, "BUTTON", caption,
+              WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), bounds, font);
+}
+
+void TTrackBar::Create(TForm& form, int id, const Settings& settings, const ControlBounds& bounds) {
+  minimum_ = settings.minimum;
+  maximum_ = settings.maximum;
+  CreateChild(form, id, TRACKBAR_CLASSA, "",
+              WS_TABSTOP | TBS_HORZ | TBS_TOP | TBS_AUTOTICKS | TBS_FIXEDLENGTH, bounds, nullptr);
+  HWND bar = Handle();
+  ::SendMessageA(bar, TBM_SETRANGEMIN, FALSE, minimum_);
+  ::SendMessageA(bar, TBM_SETRANGEMAX, FALSE, maximum_);
+  ::SendMessageA(bar, TBM_SETTICFREQ, settings.tickFrequency, 0);
+  ::SendMessageA(bar, TBM_SETPAGESIZE, 0, settings.pageSize);
+  ::SendMessageA(bar, TBM_SETLINESIZE, 0, 1);
+  ::SendMessageA(bar, TBM_SETTHUMBLENGTH, form.Scale(14), 0);
+  ::SendMessageA(bar, TBM_SETPOS, TRUE, settings.position);
+}
+
+std::int32_t TTrackBar::Position() const {
+  return static_cast<std::int32_t>(::SendMessageA(Handle(), TBM_GETPOS, 0, 0));
+}
+
+void TTrackBar::SetPosition(std::int32_t position) {
+  const std::int32_t clamped = std::clamp(position, minimum_, maximum_);
+  if (clamped == Position()) return;
+  ::SendMessageA(Handle(), TBM_SETPOS, TRUE, clamped);
+  if (OnChange) OnChange(*this);
+}
+
+void TTrackBar::Scrolled() {
+  if (OnChange) OnChange(*this);
+}
+
+namespace {
+const char kPanelClass[] = "TPanel";
+}
+
+void TPanel::Create(TForm& form, int id, std::uint32_t color, bool raised, const ControlBounds& bounds) {
+  static const bool registered = [] {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &TPanel::WindowProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kPanelClass;
+    return ::RegisterClassExA(&windowClass) != 0;
+  }();
+  (void)registered;
+  color_ = color;
+  raised_ = raised;
+  CreateChild(form, id, kPanelClass, "", WS_CLIPCHILDREN, bounds, nullptr);
+  ::SetWindowLongPtrA(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TPanel::SetColor(std::uint32_t color) {
+  color_ = color;
+  if (Handle()) ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+LRESULT CALLBACK TPanel::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* panel = reinterpret_cast<TPanel*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_ERASEBKGND:
+      return TRUE;  // painted whole in WM_PAINT
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = ::BeginPaint(window, &paint);
+      RECT client;
+      ::GetClientRect(window, &client);
+      if (panel) {
+        // Only the low three bytes are a colour; the stored value keeps its top byte.
+        HBRUSH brush = ::CreateSolidBrush(panel->color_ & 0x00FFFFFF);
+        RECT inside = client;
+        if (panel->raised_) {
+          ::DrawEdge(dc, &inside, EDGE_RAISED, BF_RECT | BF_ADJUST);
+        }
+        ::FillRect(dc, &inside, brush);
+        ::DeleteObject(brush);
+      }
+      ::EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_LBUTTONUP:
+      ::SendMessageA(::GetParent(window), WM_COMMAND,
+                     MAKEWPARAM(::GetDlgCtrlID(window), STN_CLICKED), reinterpret_cast<LPARAM>(window));
+      return 0;
+  }
+  return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+TTimer::~TTimer() {
+  if (window_ && ::IsWindow(window_)) ::KillTimer(window_, id_);
+}
+
+void TTimer::Create(TForm& form, UINT_PTR id, UINT intervalMs) {
+  window_ = form.Handle();
+  id_ = id;
+  ::SetTimer(window_, id_, intervalMs, nullptr);
+}
+
+bool TColorDialog::Execute(HWND owner) {
+  CHOOSECOLORA choose{};
+  choose.lStructSize = sizeof choose;
+  choose.hwndOwner = owner;
+  choose.rgbResult = Color;
+  choose.lpCustColors = customColors_.data();
+  choose.Flags = Flags;
+  if (!::ChooseColorA(&choose)) return false;
+  Color = choose.rgbResult;
+  return true;
+}

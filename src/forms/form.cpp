@@ -1,0 +1,217 @@
+#include "forms/form.h"
+
+#include <set>
+#include <string>
+
+#include "forms/application.h"
+#include "forms/exception.h"
+
+namespace {
+
+int SystemDpi() {
+  // Present from Windows 10 1607; older systems draw at 96 DPI.
+  using GetDpiForSystemProc = UINT(WINAPI*)();
+  static const auto getDpi = reinterpret_cast<GetDpiForSystemProc>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForSystem")));
+  return getDpi ? static_cast<int>(getDpi()) : 96;
+}
+
+}  // namespace
+
+TForm::TForm(TApplication* owner, FormLayout layout) : owner_(owner), layout_(std::move(layout)) {
+  if (layout_.scaleWithDpi) dpi_ = SystemDpi();
+}
+
+TForm::~TForm() {
+  if (handle_) {
+    ::SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+    ::DestroyWindow(handle_);
+  }
+}
+
+int TForm::Scale(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
+
+const char* TForm::RegisterWindowClass() {
+  static std::set<std::string> registered;
+  if (registered.insert(layout_.className).second) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = layout_.classStyle | CS_DBLCLKS;
+    windowClass.lpfnWndProc = &TForm::WindowProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hIcon = ::LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(100));
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = layout_.background;
+    windowClass.lpszClassName = layout_.className;
+    ::RegisterClassExA(&windowClass);
+  }
+  return layout_.className;
+}
+
+void TForm::CreateParams(CreateParamsRecord& params) {
+  params.caption = layout_.caption;
+  if (layout_.border == BorderStyle::None) {
+    params.style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  } else {
+    params.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    params.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  }
+  if (layout_.stayOnTop) params.exStyle |= WS_EX_TOPMOST;
+
+  RECT frame{0, 0, Scale(layout_.clientWidth), Scale(layout_.clientHeight)};
+  ::AdjustWindowRectEx(&frame, params.style, FALSE, params.exStyle);
+  params.width = frame.right - frame.left;
+  params.height = frame.bottom - frame.top;
+  if (layout_.position == FormPosition::ScreenCenter) {
+    params.x = (::GetSystemMetrics(SM_CXSCREEN) - params.width) / 2;
+    params.y = (::GetSystemMetrics(SM_CYSCREEN) - params.height) / 2;
+  } else {
+    params.x = Scale(layout_.left);
+    params.y = Scale(layout_.top);
+  }
+  // Owned by the application's window, which carries the task-bar button.
+  params.parent = owner_ ? owner_->Handle() : nullptr;
+}
+
+void TForm::Create() {
+  CreateParamsRecord params;
+  CreateParams(params);
+  handle_ = ::CreateWindowExA(params.exStyle, RegisterWindowClass(), params.caption.c_str(),
+                              params.style, params.x, params.y, params.width, params.height,
+                              params.parent, nullptr, ::GetModuleHandleA(nullptr), this);
+  if (!handle_) throw Exception("Error creating window");
+  CreateControls();
+  owner_->Guard([this] { FormCreate(); });
+}
+
+void TForm::Destroy() {
+  destroying_ = true;
+  owner_->Guard([this] { FormDestroy(); });
+  if (handle_) ::DestroyWindow(handle_);
+}
+
+TForm* TForm::FromHandle(HWND window) {
+  if (!window) return nullptr;
+  // Only our own classes carry a form pointer; check the procedure before trusting the data.
+  if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(window, GWLP_WNDPROC)) != &TForm::WindowProc) {
+    return nullptr;
+  }
+  return reinterpret_cast<TForm*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+bool TForm::Visible() const { return handle_ && ::IsWindowVisible(handle_); }
+
+void TForm::Show() {
+  if (!handle_ || Visible()) return;
+  const bool topLevel = (::GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD) == 0;
+  if (topLevel && owner_->Handle()) ::ShowWindow(owner_->Handle(), SW_SHOWNA);
+  owner_->Guard([this] { FormShow(); });
+  ::ShowWindow(handle_, topLevel ? SW_SHOW : SW_SHOWNA);
+}
+
+void TForm::Hide() {
+  if (handle_) ::ShowWindow(handle_, SW_HIDE);
+}
+
+void TForm::SetBounds(const RECT& bounds) {
+  ::SetWindowPos(handle_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                 bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::BringToFront() {
+  ::SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+bool TForm::CloseQuery() {
+  bool canClose = true;
+  FormCloseQuery(canClose);
+  return canClose;
+}
+
+void TForm::Close() {
+  if (modal_) {
+    // The modal loop sees the result and closes the form through the same handlers.
+    modalResult_ = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  CloseAction action = CloseAction::Hide;
+  FormClose(action);
+  if (action == CloseAction::None) return;
+  if (owner_->MainForm() == this) {
+    owner_->Terminate();
+  } else {
+    Hide();
+  }
+}
+
+void TForm::CloseModal() {
+  bool closing = false;
+  owner_->Guard([&] { closing = CloseQuery(); });
+  if (!closing) {
+    modalResult_ = mrNone;
+    return;
+  }
+  CloseAction action = CloseAction::Hide;
+  owner_->Guard([&] { FormClose(action); });
+  if (action == CloseAction::None) modalResult_ = mrNone;
+}
+
+int TForm::ShowModal() {
+  modal_ = true;
+  modalResult_ = mrNone;
+  Show();
+  ::SetForegroundWindow(handle_);
+  while (!owner_->Terminated()) {
+    owner_->HandleMessage();
+    if (modalResult_ != mrNone) {
+      CloseModal();
+      if (modalResult_ != mrNone) break;
+    }
+  }
+  modal_ = false;
+  Hide();
+  return modalResult_;
+}
+
+bool TForm::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+LRESULT TForm::Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  bool handled = false;
+  owner_->Guard([&] { handled = HandleMessage(message, wParam, lParam, result); });
+  if (handled) return result;
+
+  switch (message) {
+    case WM_CLOSE:
+      owner_->Guard([this] { Close(); });
+      return 0;
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT) {
+        ::SetCursor(layout_.cursorHidden ? nullptr : ::LoadCursorA(nullptr, IDC_ARROW));
+        return TRUE;
+      }
+      break;
+    case WM_DESTROY:
+      // A main window destroyed from outside (a preview whose host went away) ends the program.
+      if (!destroying_ && owner_->MainForm() == this) owner_->Terminate();
+      break;
+    case WM_NCDESTROY:
+      handle_ = nullptr;
+      break;
+  }
+  return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* form = static_cast<TForm*>(create->lpCreateParams);
+    form->handle_ = window;
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* form = reinterpret_cast<TForm*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!form) return ::DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  return form->Route(window, message, wParam, lParam);
+}

@@ -1,0 +1,104 @@
+// A top-level or child window with the handlers a form needs: creation, show, close query,
+// close and destruction, and a hook on the window-creation parameters. The window procedure
+// only routes messages to these handlers; an exception leaving a handler goes to the
+// application's exception box and the program goes on.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class TApplication;
+
+enum class BorderStyle { None, Dialog };
+enum class FormPosition { Designed, ScreenCenter };
+enum class CloseAction { None, Hide, Free };
+
+// Modal results, the values of the standard dialog commands.
+constexpr int mrNone = 0;
+constexpr int mrOk = IDOK;
+constexpr int mrCancel = IDCANCEL;
+
+// What a form looks like before its creation handler runs; kept as data by each form.
+struct FormLayout {
+  const char* className = "TForm";
+  std::string caption;
+  BorderStyle border = BorderStyle::Dialog;
+  HBRUSH background = nullptr;  // class brush that erases the client area
+  bool stayOnTop = false;
+  bool cursorHidden = false;
+  int left = 0, top = 0, clientWidth = 0, clientHeight = 0;  // at 96 pixels per inch
+  FormPosition position = FormPosition::Designed;
+  bool scaleWithDpi = false;
+  bool dialogKeys = false;  // Tab, Enter and Esc move and press as in a dialog box
+  UINT classStyle = 0;
+};
+
+struct CreateParamsRecord {
+  std::string caption;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = 0, height = 0;
+  HWND parent = nullptr;
+};
+
+class TForm {
+ public:
+  TForm(TApplication* owner, FormLayout layout);
+  virtual ~TForm();
+  TForm(const TForm&) = delete;
+  TForm& operator=(const TForm&) = delete;
+
+  // Called by the application once the object is complete: makes the window, then runs FormCreate.
+  void Create();
+  // Called by the application before deleting the form: runs FormDestroy, then destroys the window.
+  void Destroy();
+
+  HWND Handle() const { return handle_; }
+  TApplication* Owner() const { return owner_; }
+  static TForm* FromHandle(HWND window);
+
+  void Show();
+  void Hide();
+  bool Visible() const;
+  void Close();
+  int ShowModal();
+  void SetModalResult(int result) { modalResult_ = result; }
+  int ModalResult() const { return modalResult_; }
+  void SetBounds(const RECT& bounds);
+  void BringToFront();
+  // The cursor shown over the client area: none (hidden) or the class's arrow.
+  void SetCursorHidden(bool hidden) { layout_.cursorHidden = hidden; }
+  bool WantsDialogKeys() const { return layout_.dialogKeys; }
+  // Pixels at 96 DPI scaled to the form's DPI (1:1 unless the layout scales).
+  int Scale(int pixels) const;
+
+ protected:
+  virtual void CreateParams(CreateParamsRecord& params);
+  // Builds the form's controls from its layout, after the window exists and before FormCreate.
+  virtual void CreateControls() {}
+  virtual void FormCreate() {}
+  virtual void FormShow() {}
+  virtual void FormCloseQuery(bool& canClose) { (void)canClose; }
+  virtual void FormClose(CloseAction& action) { (void)action; }
+  virtual void FormDestroy() {}
+  // Messages a form handles itself (control notifications, timers); true when handled.
+  virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  const FormLayout& Layout() const { return layout_; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  bool CloseQuery();
+  void CloseModal();
+  const char* RegisterWindowClass();
+
+  TApplication* owner_;
+  FormLayout layout_;
+  HWND handle_ = nullptr;
+  int modalResult_ = mrNone;
+  bool modal_ = false;
+  bool destroying_ = false;
+  int dpi_ = 96;
+};

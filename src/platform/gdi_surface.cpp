@@ -1,0 +1,70 @@
+#include "platform/gdi_surface.h"
+
+#include "forms/exception.h"
+
+void GdiSurface::Attach(HDC dc, std::int32_t width, std::int32_t height) {
+  dc_ = dc;
+  width_ = width;
+  height_ = height;
+  SetFillColor(0);
+}
+
+void GdiSurface::SetFillColor(Color color) {
+  fillBrush_.Reset(::CreateSolidBrush(color & 0x00FFFFFF));
+}
+
+void GdiSurface::FillRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
+  RECT area{x, y, x + width, y + height};
+  ::FillRect(dc_, &area, fillBrush_.Get());
+}
+
+void GdiSurface::CopyFrom(const Image& source, std::int32_t sourceX, std::int32_t sourceY,
+                          std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y) {
+  // Every image this side makes is a GdiSurface; nothing else reaches a GDI canvas.
+  const auto& gdiSource = static_cast<const GdiSurface&>(source);
+  ::BitBlt(dc_, x, y, width, height, gdiSource.dc_, sourceX, sourceY, SRCCOPY);
+}
+
+Color GdiSurface::GetPixel(std::int32_t x, std::int32_t y) const { return ::GetPixel(dc_, x, y); }
+
+void GdiSurface::SetPixel(std::int32_t x, std::int32_t y, Color color) {
+  ::SetPixelV(dc_, x, y, color & 0x00FFFFFF);
+}
+
+GdiImage::GdiImage(UniqueBitmap bitmap) : bitmap_(std::move(bitmap)) {
+  BITMAP info{};
+  ::GetObjectA(bitmap_.Get(), sizeof info, &info);
+  {
+    WindowDc screen(nullptr);
+    memoryDc_.Reset(::CreateCompatibleDC(screen.Get()));
+  }
+  previousBitmap_ = ::SelectObject(memoryDc_.Get(), bitmap_.Get());
+  Attach(memoryDc_.Get(), info.bmWidth, info.bmHeight);
+}
+
+GdiImage::~GdiImage() {
+  // The bitmap must leave its DC before either is deleted.
+  if (previousBitmap_) ::SelectObject(memoryDc_.Get(), previousBitmap_);
+}
+
+WindowCanvas::WindowCanvas(HWND window) : window_(window) {
+  RECT client{};
+  ::GetClientRect(window, &client);
+  Attach(::GetDC(window), client.right - client.left, client.bottom - client.top);
+}
+
+WindowCanvas::~WindowCanvas() { ::ReleaseDC(window_, Dc()); }
+
+std::unique_ptr<Image> GdiImageFactory::CreateBlank(std::int32_t width, std::int32_t height) {
+  WindowDc screen(nullptr);
+  UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.Get(), width, height));
+  if (!bitmap) throw Exception("Out of system resources");
+  return std::make_unique<GdiImage>(std::move(bitmap));
+}
+
+std::unique_ptr<Image> GdiImageFactory::LoadResource(const std::string& name) {
+  UniqueBitmap bitmap(static_cast<HBITMAP>(
+      ::LoadImageA(module_, name.c_str(), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  if (!bitmap) throw Exception("Resource " + name + " not found");
+  return std::make_unique<GdiImage>(std::move(bitmap));
+}

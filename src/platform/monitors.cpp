@@ -1,0 +1,37 @@
+#include "platform/monitors.h"
+
+#include "platform/win_handles.h"
+
+namespace {
+using EnumDisplayMonitorsProc = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
+}
+
+TMonitors::TMonitors(const char* library, const char* entryPoint) {
+  EnumDisplayMonitorsProc enumerate = nullptr;
+  {
+    // The process imports USER32 itself, so the address outlives this handle.
+    UniqueLibrary user32(::LoadLibraryA(library));
+    if (user32) {
+      enumerate = reinterpret_cast<EnumDisplayMonitorsProc>(
+          reinterpret_cast<void*>(::GetProcAddress(user32.Get(), entryPoint)));
+    }
+  }
+  if (enumerate) {
+    enumerate(nullptr, nullptr, &TMonitors::AddMonitor, reinterpret_cast<LPARAM>(this));
+    return;
+  }
+  WindowDc screen(nullptr);
+  auto whole = std::make_unique<TMonitor>();
+  ::GetClipBox(screen.Get(), &whole->Rect);
+  List.push_back(std::move(whole));
+}
+
+BOOL CALLBACK TMonitors::AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM self) {
+  auto monitor = std::make_unique<TMonitor>();
+  monitor->Rect = *rect;
+  reinterpret_cast<TMonitors*>(self)->List.push_back(std::move(monitor));
+  return TRUE;
+}
+
+// Built by the start-up code before the entry runs, freed by the exit code after it returns.
+TMonitors Monitors;

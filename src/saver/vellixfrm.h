@@ -1,0 +1,51 @@
+// The window the rain is drawn on: full-screen (a primary on the first monitor and one
+// secondary per further monitor), a child of the system's preview host, or a child of the
+// settings dialog's preview panel. Each window owns one rain field over its own canvas; the
+// primary drives every field from the application's idle time and, full-screen, closes the
+// saver on user input through the application's message filter.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "engine/vellix.h"
+#include "forms/form.h"
+#include "platform/gdi_surface.h"
+
+class TVellixForm : public TForm {
+ public:
+  // Primary window: the main saver window or the settings dialog's preview.
+  explicit TVellixForm(TApplication* owner);
+  // Secondary window on a further monitor.
+  TVellixForm(TApplication* owner, const RECT& rect);
+  ~TVellixForm() override;
+
+  // Applies the settings dialog's values while one exists, otherwise the stored settings.
+  void ReloadSettings();
+
+  POINT CursorStart{};
+  bool IsPrimary = false;
+  std::unique_ptr<std::vector<TVellixForm*>> SecondaryForms;
+  RECT ScreenRect{};
+  std::unique_ptr<Vellix> RainField;
+
+ protected:
+  void CreateParams(CreateParamsRecord& params) override;
+  void FormCreate() override;
+  void FormShow() override;
+  void FormCloseQuery(bool& canClose) override;
+  void FormClose(CloseAction& action) override;
+  void FormDestroy() override;
+
+ private:
+  void ProcessInput(MSG& message, bool& handled);
+  void IdleStep(TApplication* sender, bool& done);
+  RECT ChooseRect();
+  void BuildRainField();
+
+  // The rain field draws on this canvas; the destructor and FormClose free the field first.
+  std::unique_ptr<WindowCanvas> canvas_;
+  GdiImageFactory images_;
+};

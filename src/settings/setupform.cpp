@@ -1,0 +1,244 @@
+#include "settings/setupform.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include "app/globals.h"
+#include "engine/vellix.h"
+#include "forms/application.h"
+#include "platform/registry_store.h"
+#include "saver/vellixfrm.h"
+#include "settings/configure_args.h"
+#include "settings/settings_persistence.h"
+#include "settings/setupform_layout.h"
+
+namespace {
+
+FormLayout SetupLayout() {
+  FormLayout layout;
+  layout.className = "TSetupFrm";
+  layout.caption = "Lumivex Settings";
+  layout.border = BorderStyle::Dialog;
+  layout.background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  layout.stayOnTop = true;
+  layout.clientWidth = kSetupClientWidth;
+  layout.clientHeight = kSetupClientHeight;
+  layout.position = FormPosition::ScreenCenter;
+  layout.scaleWithDpi = true;
+  layout.dialogKeys = true;
+  return layout;
+}
+
+constexpr UINT_PTR kTimer1Id = 1;
+
+}  // namespace
+
+SettingsStore& DefaultSettingsStore() {
+  static RegistryStore registry;
+  return registry;
+}
+
+TSetupFrm::TSetupFrm(TApplication* owner, SettingsStore& store)
+    : TForm(owner, SetupLayout()), store_(store) {}
+
+TSetupFrm::~TSetupFrm() = default;
+
+TTrackBar* TSetupFrm::SliderFor(SettingId id) {
+  switch (id) {
+    case SettingId::Speed: return &TrackSpeed;
+    case SettingId::Density: return &TrackDensity;
+    case SettingId::Balance: return &TrackBalance;
+    case SettingId::Noise: return &TrackNoise;
+    case SettingId::Inversion: return &TrackInversion;
+    default: return nullptr;
+  }
+}
+
+TPanel* TSetupFrm::PanelFor(SettingId id) {
+  switch (id) {
+    case SettingId::NormalColor: return &NormalButton;
+    case SettingId::LightColor: return &LightButton;
+    case SettingId::DarkColor: return &DarkButton;
+    default: return nullptr;
+  }
+}
+
+void TSetupFrm::CreateControls() {
+  // "MS Sans Serif" 8 point at the form's DPI, for every control that shows text.
+  font_.Reset(::CreateFontA(-Scale(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+  HFONT font = font_.Get();
+  for (const SetupControlLayout& control : kSetupLayout) {
+    const ControlBounds bounds = ClientBounds(control);
+    const SettingSpec& setting = SpecOf(control.setting);
+    switch (control.kind) {
+      case SetupControlKind::DefaultButton:
+        ButtonOk.Create(*this, control.id, control.caption, true, mrOk, bounds, font);
+        break;
+      case SetupControlKind::CancelButton:
+        ButtonCancel.Create(*this, control.id, control.caption, false, mrCancel, bounds, font);
+        break;
+      case SetupControlKind::Button:
+        ButtonDefault.Create(*this, control.id, control.caption, false, mrNone, bounds, font);
+        break;
+      case SetupControlKind::Slider: {
+        TTrackBar* slider = SliderFor(control.setting);
+        slider->Create(*this, control.id,
+                       {setting.minimum, setting.maximum, setting.designValue, control.pageSize, control.tickEvery},
+                       bounds);
+        slider->OnChange = [this](TTrackBar&) { TrackChange(); };
+        break;
+      }
+      case SetupControlKind::GroupBox:
+        GroupBox1.Create(*this, control.id, control.caption, bounds, font);
+        break;
+      case SetupControlKind::ColourPanel:
+        PanelFor(control.setting)->Create(*this, control.id, static_cast<std::uint32_t>(setting.designValue),
+                                          true, bounds);
+        break;
+      case SetupControlKind::PreviewPanel:
+        PanelVellix.Create(*this, control.id, 0x00000000, false, bounds);
+        break;
+      case SetupControlKind::RightLabel:
+      case SetupControlKind::LeftLabel:
+      case SetupControlKind::CentredLabel: {
+        auto* label = static_cast<TLabel*>(ControlFor(control.id));
+        const auto alignment = control.kind == SetupControlKind::RightLabel  ? TLabel::Alignment::Right
+                               : control.kind == SetupControlKind::LeftLabel ? TLabel::Alignment::Left
+                                                                              : TLabel::Alignment::Centre;
+        label->Create(*this, control.id, control.caption, alignment,
+                      control.kind == SetupControlKind::CentredLabel, bounds, font);
+        break;
+      }
+    }
+  }
+  Timer1.Create(*this, kTimer1Id, kTimer1Interval);
+  Timer1.OnTimer = [this] { Timer1Timer(); };
+  SettingsChanged = false;
+}
+
+TControl* TSetupFrm::ControlFor(int id) {
+  switch (id) {
+    case kLabel1: return &Label1;
+    case kLabel2: return &Label2;
+    case kLabel3: return &Label3;
+    case kLabel4: return &Label4;
+    case kLabel5: return &Label5;
+    case kLabel6: return &Label6;
+    case kLabel7: return &Label7;
+    case kLabel9: return &Label9;
+    case kLabel10: return &Label10;
+    default: return nullptr;
+  }
+}
+
+std::int32_t TSetupFrm::Get(SettingId id) const {
+  auto* self = const_cast<TSetupFrm*>(this);
+  if (TTrackBar* slider = self->SliderFor(id)) return slider->Position();
+  return static_cast<std::int32_t>(self->PanelFor(id)->Color());
+}
+
+void TSetupFrm::Set(SettingId id, std::int32_t value) {
+  if (TTrackBar* slider = SliderFor(id)) {
+    slider->SetPosition(value);
+  } else {
+    PanelFor(id)->SetColor(static_cast<std::uint32_t>(value));
+  }
+}
+
+void TSetupFrm::FormCreate() {
+  Defaults = CaptureDesignValues(Settings());
+  LoadSettings(store_, Settings());
+}
+
+void TSetupFrm::ApplySettings(Vellix& rainField) {
+  const ConfigureArgs args = ConfigureArgsFrom(Settings());
+  rainField.Configure(args.stepInterval, args.fallerCount, args.eraserCount, args.riserCount, args.noiseCount,
+                      static_cast<std::int32_t>(args.normalColor), static_cast<std::int32_t>(args.lightColor),
+                      static_cast<std::int32_t>(args.darkColor));
+}
+
+void TSetupFrm::FormShow() {
+  if (!VellixForm) {
+    PreviewParent = PanelVellix.Handle();
+    VellixForm = Owner()->NewForm<TVellixForm>();
+    VellixForm->Show();
+  }
+  SettingsChanged = false;
+}
+
+void TSetupFrm::FormClose(CloseAction&) {
+  if (VellixForm) VellixForm->Close();
+}
+
+void TSetupFrm::TrackChange() { SettingsChanged = true; }
+
+void TSetupFrm::ButtonOkClick() { StoreSettings(store_, Settings()); }
+
+void TSetupFrm::NormalButtonClick(TPanel& sender) {
+  ColorDialog.Color = sender.Color();
+  ColorDialog.Flags = CC_RGBINIT | CC_FULLOPEN | CC_PREVENTFULLOPEN | CC_ANYCOLOR;
+  if (ColorDialog.Execute(Handle())) sender.SetColor(ColorDialog.Color);
+  SettingsChanged = true;
+}
+
+void TSetupFrm::ButtonDefaultClick() {
+  RestoreDesignValues(Defaults, Settings());
+  SettingsChanged = true;
+}
+
+void TSetupFrm::Timer1Timer() {
+  if (!SettingsChanged) return;
+  if (VellixForm && VellixForm->Handle()) {
+    // Wipe the old rain at once: the new field starts on a black panel.
+    ::InvalidateRect(VellixForm->Handle(), nullptr, TRUE);
+    ::UpdateWindow(VellixForm->Handle());
+    if (VellixForm->RainField) ApplySettings(*VellixForm->RainField);
+  }
+  SettingsChanged = false;
+}
+
+void TSetupFrm::ButtonClicked(TButton& button) {
+  // As with the framework's buttons, the modal result is set before the click handler runs,
+  // so the dialog closes even when the handler fails.
+  if (button.ModalResult() != mrNone) SetModalResult(button.ModalResult());
+  if (&button == &ButtonOk) ButtonOkClick();
+  if (&button == &ButtonDefault) ButtonDefaultClick();
+}
+
+bool TSetupFrm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case DM_GETDEFID:
+      result = MAKELRESULT(kButtonOk, DC_HASDEFID);
+      return true;
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      const int code = HIWORD(wParam);
+      if (code != BN_CLICKED) return false;  // STN_CLICKED has the same value
+      switch (id) {
+        case kButtonOk: ButtonClicked(ButtonOk); return true;
+        case kButtonCancel: ButtonClicked(ButtonCancel); return true;
+        case kButtonDefault: ButtonClicked(ButtonDefault); return true;
+        case kNormalButton: NormalButtonClick(NormalButton); return true;
+        case kLightButton: NormalButtonClick(LightButton); return true;
+        case kDarkButton: NormalButtonClick(DarkButton); return true;
+      }
+      return false;
+    }
+    case WM_HSCROLL: {
+      for (TTrackBar* slider : {&TrackSpeed, &TrackDensity, &TrackBalance, &TrackNoise, &TrackInversion}) {
+        if (reinterpret_cast<HWND>(lParam) == slider->Handle()) slider->Scrolled();
+      }
+      result = 0;
+      return true;
+    }
+    case WM_TIMER:
+      if (wParam == Timer1.Id() && Timer1.OnTimer) {
+        Timer1.OnTimer();
+        return true;
+      }
+      return false;
+  }
+  return false;
+}

@@ -1,0 +1,86 @@
+// The settings dialog, which is also the settings model: the eight settings live in its five
+// sliders and three colour panels. Shown, it edits them with a live preview that rebuilds about
+// once a second after a change; hidden and short-lived, it loads the stored settings for a
+// saver window.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "forms/controls.h"
+#include "forms/form.h"
+#include "platform/win_handles.h"
+#include "settings/design_values.h"
+#include "settings/setting_controls.h"
+#include "settings/settings_store.h"
+
+class Vellix;
+
+// The registry, as every dialog uses it unless told otherwise.
+SettingsStore& DefaultSettingsStore();
+
+class TSetupFrm : public TForm, private SettingControls {
+ public:
+  explicit TSetupFrm(TApplication* owner, SettingsStore& store = DefaultSettingsStore());
+  ~TSetupFrm() override;
+
+  // Configures a rain field with the controls' current values.
+  void ApplySettings(Vellix& rainField);
+
+  // The values as the controls hold them (the settings model).
+  const SettingControls& Settings() const { return *this; }
+  SettingControls& Settings() { return *this; }
+
+  TTrackBar TrackSpeed;
+  TLabel Label1;
+  TTrackBar TrackDensity;
+  TTrackBar TrackBalance;
+  TLabel Label2;
+  TLabel Label3;
+  TButton ButtonOk;
+  TButton ButtonCancel;
+  TTrackBar TrackNoise;
+  TLabel Label4;
+  TLabel Label5;
+  TGroupBox GroupBox1;
+  TLabel Label6;
+  TLabel Label7;
+  TPanel NormalButton;
+  TPanel LightButton;
+  TColorDialog ColorDialog;
+  TButton ButtonDefault;
+  TPanel PanelVellix;
+  TTimer Timer1;
+  TLabel Label9;
+  TPanel DarkButton;
+  TLabel Label10;
+  TTrackBar TrackInversion;
+  bool SettingsChanged = false;
+  DesignValues Defaults;  // DefSpeed ... DefNormalColor, captured at creation
+
+ protected:
+  void CreateControls() override;
+  void FormCreate() override;
+  void FormShow() override;
+  void FormClose(CloseAction& action) override;
+  bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  void ButtonOkClick();
+  void NormalButtonClick(TPanel& sender);
+  void ButtonDefaultClick();
+  void Timer1Timer();
+  void TrackChange();
+  void ButtonClicked(TButton& button);
+
+  // SettingControls: the settings as the controls hold them.
+  std::int32_t Get(SettingId id) const override;
+  void Set(SettingId id, std::int32_t value) override;
+  TTrackBar* SliderFor(SettingId id);
+  TPanel* PanelFor(SettingId id);
+  TControl* ControlFor(int id);
+
+  SettingsStore& store_;
+  UniqueFont font_;
+};
