@@ -1,0 +1,175 @@
+// The settings store on the real registry: round trips under both roots, the value shapes
+// a read refuses, and the per-user fallback when the machine-wide key cannot be written.
+// Each test starts and ends with no settings key under either root.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/registry_store.h"
+#include "settings/memory_setting_controls.h"
+#include "settings/settings_persistence.h"
+
+struct RawValue {
+  DWORD type;
+  std::vector<BYTE> data;
+};
+
+static HKEY RootKey(StoreRoot root) { return root == StoreRoot::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+static const char kParentPath[] = "SOFTWARE\\Orvanta";
+
+static bool KeyExists(StoreRoot root, const char* path) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(RootKey(root), path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  UniqueRegistryKey owned(key);
+  return true;
+}
+
+static void PutRaw(StoreRoot root, const std::string& name, const RawValue& value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExA(RootKey(root), kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  UniqueRegistryKey owned(key);
+  ASSERT_EQ(::RegSetValueExA(key, name.c_str(), 0, value.type, value.data.data(), DWORD(value.data.size())),
+            ERROR_SUCCESS);
+}
+
+static std::optional<RawValue> GetRaw(StoreRoot root, const std::string& name) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(RootKey(root), kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+  UniqueRegistryKey owned(key);
+  RawValue value{0, std::vector<BYTE>(64)};
+  DWORD size = DWORD(value.data.size());
+  if (::RegQueryValueExA(key, name.c_str(), nullptr, &value.type, value.data.data(), &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  value.data.resize(size);
+  return value;
+}
+
+static std::vector<std::int32_t> ValuesOf(const SettingControls& controls) {
+  std::vector<std::int32_t> values;
+  for (const SettingSpec& spec : kSettings) values.push_back(controls.Get(spec.id));
+  return values;
+}
+
+class RegistryStoreTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (StoreRoot root : kRoots) parentExisted.push_back(KeyExists(root, kParentPath));
+    RemoveSettingsKeys();
+  }
+
+  void TearDown() override {
+    RemoveSettingsKeys();
+    for (std::size_t i = 0; i < kRoots.size(); ++i) {
+      if (!parentExisted[i]) ::RegDeleteKeyA(RootKey(kRoots[i]), kParentPath);
+    }
+  }
+
+  static void RemoveSettingsKeys() {
+    for (StoreRoot root : kRoots) {
+      ::RegDeleteTreeA(RootKey(root), kSettingsKeyPath);
+      ASSERT_FALSE(KeyExists(root, kSettingsKeyPath));
+    }
+  }
+
+  static constexpr std::array<StoreRoot, 2> kRoots = {StoreRoot::Machine, StoreRoot::User};
+  std::vector<bool> parentExisted;
+  RegistryStore registry;
+};
+
+TEST_F(RegistryStoreTest, SettingsRoundTripUnderTheRootTheUserMayWrite) {
+  StandardUserStore standardUser(registry);
+  struct Case {
+    const char* name;
+    SettingsStore& store;
+    StoreRoot written;
+    StoreRoot untouched;
+  };
+  const Case cases[] = {
+      {"administrator", registry, StoreRoot::Machine, StoreRoot::User},
+      {"standard user", standardUser, StoreRoot::User, StoreRoot::Machine},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemorySettingControls edited;
+    edited.Set(SettingId::Speed, 101);
+    edited.Set(SettingId::Balance, -30);
+    edited.Set(SettingId::Inversion, 200);
+    edited.Set(SettingId::LightColor, static_cast<std::int32_t>(0xFF00FF00));
+    StoreSettings(c.store, edited);
+
+    for (const SettingSpec& spec : kSettings) {
+      const std::optional<RawValue> raw = GetRaw(c.written, spec.storeName);
+      ASSERT_TRUE(raw) << spec.storeName;
+      EXPECT_EQ(raw->type, DWORD(REG_DWORD)) << spec.storeName;
+    }
+    EXPECT_EQ(GetRaw(c.written, "Balance")->data, (std::vector<BYTE>{0xE2, 0xFF, 0xFF, 0xFF}));
+    EXPECT_FALSE(KeyExists(c.untouched, kSettingsKeyPath));
+
+    MemorySettingControls reloaded;
+    LoadSettings(c.store, reloaded);
+    EXPECT_EQ(ValuesOf(reloaded), ValuesOf(edited));
+    RemoveSettingsKeys();
+  }
+}
+
+TEST_F(RegistryStoreTest, ReadRefusesValuesThatAreNotFourByteDwords) {
+  struct Case {
+    const char* name;
+    RawValue stored;
+    std::optional<std::int32_t> read;
+  };
+  const Case cases[] = {
+      {"REG_DWORD", {REG_DWORD, {0xE2, 0xFF, 0xFF, 0xFF}}, -30},
+      {"REG_SZ", {REG_SZ, {'1', '5', '0', 0}}, std::nullopt},
+      {"REG_BINARY of four bytes", {REG_BINARY, {150, 0, 0, 0}}, std::nullopt},
+      {"REG_DWORD of eight bytes", {REG_DWORD, {150, 0, 0, 0, 0, 0, 0, 0}}, std::nullopt},
+      {"REG_QWORD", {REG_QWORD, {150, 0, 0, 0, 0, 0, 0, 0}}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PutRaw(StoreRoot::Machine, "Speed", c.stored);
+    std::unique_ptr<SettingsKey> key = registry.OpenKey(StoreRoot::Machine, kSettingsKeyPath, KeyMode::ReadExisting);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->ReadInteger("Speed"), c.read);
+    EXPECT_EQ(key->ReadInteger("Density"), std::nullopt);
+  }
+}
+
+TEST_F(RegistryStoreTest, WriteReplacesAValueOfAnotherType) {
+  PutRaw(StoreRoot::Machine, "Noise", {REG_SZ, {'9', 0}});
+  std::unique_ptr<SettingsKey> key = registry.OpenKey(StoreRoot::Machine, kSettingsKeyPath, KeyMode::CreateForWriting);
+  ASSERT_TRUE(key);
+  key->WriteInteger("Noise", 300);
+  const std::optional<RawValue> raw = GetRaw(StoreRoot::Machine, "Noise");
+  ASSERT_TRUE(raw);
+  EXPECT_EQ(raw->type, DWORD(REG_DWORD));
+  EXPECT_EQ(raw->data, (std::vector<BYTE>{0x2C, 0x01, 0, 0}));
+}
+
+TEST_F(RegistryStoreTest, RefusedWriteNamesTheValue) {
+  PutRaw(StoreRoot::User, "Speed", {REG_DWORD, {150, 0, 0, 0}});
+  // A key opened for loading has no right to set values.
+  std::unique_ptr<SettingsKey> key = registry.OpenKey(StoreRoot::User, kSettingsKeyPath, KeyMode::ReadExisting);
+  ASSERT_TRUE(key);
+  try {
+    key->WriteInteger("Light Color", 0);
+    FAIL() << "the write was not refused";
+  } catch (const Exception& error) {
+    EXPECT_STREQ(error.what(), "Failed to set data for 'Light Color'");
+  }
+}
+
+TEST_F(RegistryStoreTest, LoadingNeitherNeedsNorCreatesTheKey) {
+  EXPECT_FALSE(registry.OpenKey(StoreRoot::User, kSettingsKeyPath, KeyMode::ReadExisting));
+  MemorySettingControls controls;
+  LoadSettings(registry, controls);
+  for (const SettingSpec& spec : kSettings) EXPECT_EQ(controls.Get(spec.id), spec.designValue) << spec.storeName;
+  EXPECT_FALSE(KeyExists(StoreRoot::Machine, kSettingsKeyPath));
+  EXPECT_FALSE(KeyExists(StoreRoot::User, kSettingsKeyPath));
+}
