@@ -1,4 +1,5 @@
-// Capture and restore of the creation-time values, driven by the settings table.
+// Capture and restore of the creation-time values. Both walk the settings table, so a
+// setting added there is captured and restored without touching this file.
 #include "settings/design_values.h"
 
 #include "settings/setting_controls.h"

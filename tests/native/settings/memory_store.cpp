@@ -1,4 +1,5 @@
-// The registry's rules on typed values, kept in maps.
+// The registry's rules on typed values, kept in maps: a read takes only a REG_DWORD of at most
+// four bytes, a write replaces whatever was there with a REG_DWORD.
 #include "memory_store.h"
 
 static const char* RootName(StoreRoot root) { return root == StoreRoot::Machine ? "machine" : "user"; }
