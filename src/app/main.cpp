@@ -4,9 +4,12 @@
 
 #include "app/command_line.h"
 #include "app/entry.h"
+#include "engine/tick_count.h"
 #include "forms/application.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // The rain is paced by the system's millisecond tick count.
+  SetTickSource([]() -> std::uint32_t { return ::GetTickCount(); });
   int exitCode = 0;
   {
     TApplication application;

@@ -1,5 +1,7 @@
 #include "forms/application.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "forms/exception.h"
@@ -39,6 +41,9 @@ std::string ExceptionBoxText(const std::string& message) {
 }
 
 TApplication::TApplication() {
+  // Trackbars live in the common controls library, which registers them on request.
+  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&classes);
   window_ = CreateApplicationWindow(title_);
   Application = this;
 }

@@ -1,0 +1,302 @@
+// The saver window in this process against Wine's real windows and GDI: placement on an
+// injected list of monitors, the preview placements, what the rain draws, the input filter
+// and the way a preview ends when its host goes away.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "app/globals.h"
+#include "engine/vellix.h"
+#include "forms/application.h"
+#include "platform/gdi_surface.h"
+#include "platform/monitors.h"
+#include "pump.h"
+#include "saver/vellixfrm.h"
+
+namespace {
+
+RECT WindowRect(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  return rect;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// A plain top-level window of this process standing in for the system's preview host.
+class HostWindow {
+ public:
+  HostWindow(int width, int height) {
+    static const bool registered = [] {
+      WNDCLASSA windowClass{};
+      windowClass.lpfnWndProc = ::DefWindowProcA;
+      windowClass.hInstance = ::GetModuleHandleA(nullptr);
+      windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
+      windowClass.lpszClassName = "TestPreviewHost";
+      return ::RegisterClassA(&windowClass) != 0;
+    }();
+    (void)registered;
+    handle_ = ::CreateWindowExA(0, "TestPreviewHost", "", WS_POPUP | WS_VISIBLE, 20, 20, width, height,
+                                nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  }
+  ~HostWindow() { Destroy(); }
+  HWND Handle() const { return handle_; }
+  void Destroy() {
+    if (handle_) ::DestroyWindow(handle_);
+    handle_ = nullptr;
+  }
+
+ private:
+  HWND handle_ = nullptr;
+};
+
+class SaverWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    savedMonitors_ = std::move(Monitors.List);
+    Monitors.List.clear();
+    application_ = std::make_unique<TApplication>();
+    application_->SetTitle("Lumivex Screensaver");
+    InitMessage = ::RegisterWindowMessageA("LumivexInit");
+  }
+  void TearDown() override {
+    application_.reset();
+    Monitors.List = std::move(savedMonitors_);
+    PreviewParent = nullptr;
+    RunAsSaver = false;
+    VellixForm = nullptr;
+    SetupFrm = nullptr;
+  }
+  void UseMonitors(const std::vector<RECT>& rects) {
+    Monitors.List.clear();
+    for (const RECT& rect : rects) {
+      auto monitor = std::make_unique<TMonitor>();
+      monitor->Rect = rect;
+      Monitors.List.push_back(std::move(monitor));
+    }
+  }
+  TApplication& App() { return *application_; }
+
+ private:
+  std::vector<std::unique_ptr<TMonitor>> savedMonitors_;
+  std::unique_ptr<TApplication> application_;
+};
+
+TEST_F(SaverWindowTest, PrimaryTakesTheFirstMonitorAndSecondariesTheOthersInOrder) {
+  // The third monitor lies left of and above the first, as monitors often do.
+  const std::vector<RECT> rects = {{0, 0, 800, 600}, {800, 0, 1824, 768}, {-1280, -200, 0, 824}};
+  UseMonitors(rects);
+  App().CreateForm(VellixForm);
+  ASSERT_NE(VellixForm, nullptr);
+  EXPECT_EQ(App().MainForm(), VellixForm);
+
+  ASSERT_EQ(VellixForm->SecondaryForms->size(), 2u);
+  std::vector<TVellixForm*> windows = {VellixForm, (*VellixForm->SecondaryForms)[0],
+                                       (*VellixForm->SecondaryForms)[1]};
+  struct Grid { int columns, rows; };
+  const Grid grids[] = {{81, 41}, {103, 52}, {129, 69}};
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_TRUE(SameRect(WindowRect(windows[i]->Handle()), rects[i]));
+    EXPECT_TRUE(SameRect(windows[i]->ScreenRect, rects[i]));
+    EXPECT_EQ(windows[i]->IsPrimary, i == 0);
+    const LONG style = ::GetWindowLongA(windows[i]->Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME | WS_CHILD));
+    EXPECT_TRUE(::GetWindowLongA(windows[i]->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    ASSERT_NE(windows[i]->RainField, nullptr);
+    EXPECT_EQ(windows[i]->RainField->GridColumns(), grids[i].columns);
+    EXPECT_EQ(windows[i]->RainField->GridRows(), grids[i].rows);
+  }
+  // Secondary windows are shown as they are made, before the primary.
+  EXPECT_TRUE(::IsWindowVisible(windows[1]->Handle()));
+  EXPECT_TRUE(::IsWindowVisible(windows[2]->Handle()));
+}
+
+TEST_F(SaverWindowTest, EmptyMonitorListCoversTheWholeScreen) {
+  UseMonitors({});
+  App().CreateForm(VellixForm);
+  const RECT screen{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                    ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                    ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  EXPECT_TRUE(SameRect(WindowRect(VellixForm->Handle()), screen));
+  EXPECT_TRUE(VellixForm->SecondaryForms->empty());
+}
+
+TEST_F(SaverWindowTest, ClosingPutsTheCursorBackAndEndsTheLoop) {
+  UseMonitors({{0, 0, 640, 480}});
+  ::SetCursorPos(100, 120);
+  App().CreateForm(VellixForm);
+  VellixForm->Show();
+  ::SetCursorPos(300, 200);
+  VellixForm->Close();
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  EXPECT_EQ(cursor.x, 100);
+  EXPECT_EQ(cursor.y, 120);
+  EXPECT_EQ(VellixForm->RainField, nullptr);
+  EXPECT_TRUE(App().Terminated());
+}
+
+// Messages posted to the saver as the system would queue them: only presses, activation and
+// moves beyond five pixels close it; "LumivexInit" rebuilds the rain.
+TEST_F(SaverWindowTest, FilterClosesOnPressesOnly) {
+  struct Case { UINT message; bool closes; };
+  const Case cases[] = {
+      {WM_KEYUP, false},      {WM_SYSKEYUP, false},    {WM_LBUTTONUP, false}, {WM_RBUTTONUP, false},
+      {WM_MOUSEWHEEL, false}, {WM_CHAR, false},        {WM_LBUTTONDBLCLK, false},
+      {WM_KEYDOWN, true},     {WM_SYSKEYDOWN, true},   {WM_LBUTTONDOWN, true},  {WM_RBUTTONDOWN, true},
+      {WM_MBUTTONDOWN, true}, {WM_ACTIVATEAPP, true},  {WM_ACTIVATE, true},     {WM_NCACTIVATE, true},
+  };
+  UseMonitors({{0, 0, 640, 480}});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    TearDown();
+    SetUp();
+    UseMonitors({{0, 0, 640, 480}});
+    App().CreateForm(VellixForm);
+    VellixForm->Show();
+    ::PostMessageA(VellixForm->Handle(), c.message, 0, 0);
+    MSG msg;
+    while (App().ProcessMessage(msg) && !App().Terminated()) {
+    }
+    EXPECT_EQ(App().Terminated(), c.closes);
+  }
+}
+
+TEST_F(SaverWindowTest, InitMessageReconfiguresTheRain) {
+  UseMonitors({{0, 0, 640, 480}});
+  App().CreateForm(VellixForm);
+  VellixForm->Show();
+  Vellix& rain = *VellixForm->RainField;
+  auto litCells = [&rain] {
+    int lit = 0;
+    for (int row = 0; row < rain.GridRows(); ++row)
+      for (int column = 0; column < rain.GridColumns(); ++column) lit += rain.Cell(column, row) != CellEmpty;
+    return lit;
+  };
+  ASSERT_TRUE(PumpUntil(App(), [&] { return litCells() > 20; }));
+  ::PostMessageA(VellixForm->Handle(), InitMessage, 0, 0);
+  MSG msg;
+  while (App().ProcessMessage(msg)) {
+  }
+  EXPECT_EQ(litCells(), 0);  // a fresh grid: the reload rebuilt the field
+  EXPECT_FALSE(App().Terminated());
+}
+
+class PreviewTest : public SaverWindowTest {};
+
+TEST_F(PreviewTest, PreviewIsAChildFillingItsHost) {
+  HostWindow host(300, 200);
+  PreviewParent = host.Handle();
+  RunAsSaver = true;
+  App().CreateForm(VellixForm);
+  VellixForm->Show();
+  HWND preview = VellixForm->Handle();
+  const LONG style = ::GetWindowLongA(preview, GWL_STYLE);
+  EXPECT_TRUE(style & WS_CHILD);
+  EXPECT_TRUE(style & WS_CLIPSIBLINGS);
+  EXPECT_FALSE(style & WS_POPUP);
+  EXPECT_EQ(::GetParent(preview), host.Handle());
+  RECT client{};
+  ::GetClientRect(preview, &client);
+  EXPECT_EQ(client.right, 300);
+  EXPECT_EQ(client.bottom, 200);
+  EXPECT_EQ(VellixForm->RainField->BaseSheet().cellWidth, 4);  // small glyphs at 320 pixels or less
+  EXPECT_EQ(VellixForm->RainField->BaseSheet().cellHeight, 6);
+  // A preview does not close on input.
+  ::PostMessageA(preview, WM_KEYDOWN, 'A', 0);
+  ::PostMessageA(preview, WM_LBUTTONDOWN, 0, 0);
+  MSG msg;
+  while (App().ProcessMessage(msg)) {
+  }
+  EXPECT_FALSE(App().Terminated());
+}
+
+TEST_F(PreviewTest, DestroyingTheHostEndsTheLoop) {
+  HostWindow host(200, 150);
+  PreviewParent = host.Handle();
+  RunAsSaver = true;
+  App().CreateForm(VellixForm);
+  VellixForm->Show();
+  host.Destroy();
+  EXPECT_TRUE(PumpUntil(App(), [&] { return App().Terminated(); }, 5000));
+}
+
+// Every cell of the picture is black or one glyph of the grey sheet tinted with one of the three
+// colours: the rain draws whole cells on its grid, from sheets tinted in advance.
+TEST_F(PreviewTest, PreviewDrawsTintedGlyphsOnItsGrid) {
+  const int width = 320, height = 240;
+  HostWindow host(width, height);
+  PreviewParent = host.Handle();
+  RunAsSaver = true;
+  App().CreateForm(VellixForm);
+  VellixForm->Show();
+  Vellix& rain = *VellixForm->RainField;
+  const int cellWidth = rain.BaseSheet().cellWidth, cellHeight = rain.BaseSheet().cellHeight;
+
+  GdiImageFactory images;
+  auto sheet = images.LoadResource("INDEX_S");
+  const Color colours[] = {0x00009000, 0x0088FF88, 0x00006000};
+  auto tinted = [](Color colour, Color grey) {
+    Color result = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+      result |= (((colour >> shift) & 0xFF) * ((grey >> shift) & 0xFF) / 255) << shift;
+    }
+    return result;
+  };
+
+  WindowCanvas canvas(VellixForm->Handle());
+  auto cellMatches = [&](int cx, int cy) {
+    bool black = true;
+    for (int y = 0; y < cellHeight && black; ++y)
+      for (int x = 0; x < cellWidth && black; ++x)
+        black = canvas.GetPixel(cx * cellWidth + x, cy * cellHeight + y) == 0;
+    if (black) return true;
+    for (int glyph = 0; glyph < 50; ++glyph) {
+      for (Color colour : colours) {
+        bool same = true;
+        for (int y = 0; y < cellHeight && same; ++y)
+          for (int x = 0; x < cellWidth && same; ++x)
+            same = canvas.GetPixel(cx * cellWidth + x, cy * cellHeight + y) ==
+                   tinted(colour, sheet->GetPixel(x, glyph * cellHeight + y));
+        if (same) return true;
+      }
+    }
+    return false;
+  };
+  auto litCellsOnScreen = [&] {
+    int lit = 0;
+    for (int cy = 0; cy < height / cellHeight; ++cy)
+      for (int cx = 0; cx < width / cellWidth; ++cx) lit += canvas.GetPixel(cx * cellWidth + 1, cy * cellHeight + 2) != 0;
+    return lit;
+  };
+  ASSERT_TRUE(PumpUntil(App(), [&] { return litCellsOnScreen() > 100; }));
+
+  int mismatches = 0;
+  for (int cy = 0; cy < height / cellHeight; ++cy)
+    for (int cx = 0; cx < width / cellWidth; ++cx) mismatches += !cellMatches(cx, cy);
+  EXPECT_EQ(mismatches, 0);
+}
+
+TEST(MonitorListTest, FallsBackToTheScreenClipBox) {
+  TMonitors fallback("USER32.DLL", "NoSuchEnumeration");
+  ASSERT_EQ(fallback.List.size(), 1u);
+  const RECT& rect = fallback.List[0]->Rect;
+  EXPECT_EQ(rect.left, 0);
+  EXPECT_EQ(rect.top, 0);
+  EXPECT_EQ(rect.right, ::GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(rect.bottom, ::GetSystemMetrics(SM_CYSCREEN));
+
+  TMonitors enumerated;
+  ASSERT_GE(enumerated.List.size(), 1u);
+  EXPECT_EQ(enumerated.List[0]->Rect.right - enumerated.List[0]->Rect.left, ::GetSystemMetrics(SM_CXSCREEN));
+}
+
+}  // namespace
