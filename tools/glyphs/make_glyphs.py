@@ -1,0 +1,212 @@
+#!/usr/bin/python3
+"""Draws Lumivex's two glyph sheets, res/index.bmp (cells 10 x 15) and res/index_s.bmp (4 x 6).
+
+Glyphs come from the IPA Gothic font, mirrored left to right and fitted to the cell edge to
+edge, so a column of them nearly joins. The small sheet is the exact area average of the large
+one. Nothing depends on time or chance: running it again writes the same bytes.
+
+    /usr/bin/python3 tools/glyphs/make_glyphs.py [--out DIR] [--preview PNG]
+"""
+
+import argparse
+import os
+import sys
+
+from PIL import Image, ImageDraw, ImageFilter, ImageFont, ImageOps
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import greybmp  # noqa: E402
+
+FONT = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
+CELL_W, CELL_H = 10, 15
+SMALL_W, SMALL_H = 4, 6
+FULL = (0, 0, CELL_W, CELL_H)
+
+# Working resolution: every cell pixel is drawn as SUPER x SUPER sub-pixels and then averaged.
+SUPER = 8
+RENDER_SIZE = 480
+# Strokes of IPA Gothic come out about 2 px wide at this size, which reads heavy in a 10 px
+# cell; shaving THIN sub-pixels off each side leaves crisp 1 to 1.5 px strokes.
+THIN = 2
+# How far the fitter may pull a cell-edge inwards, or move an inner edge, looking for the
+# placement whose strokes land on whole pixels (font hinting done by search).
+NUDGE = 4
+
+
+class Glyph:
+    """One character and how it sits in its cell.
+
+    region: the part of the cell (left, top, right, bottom in cell pixels) it is fitted into;
+    stretch: the most one axis may be scaled over the other (None: fill the region regardless),
+    so that narrow characters like "1" keep their shape; thin: sub-pixels shaved off each side
+    of every stroke (long shallow diagonals stay brighter with less).
+    """
+
+    def __init__(self, char, region=FULL, stretch=1.6, thin=THIN):
+        self.char, self.region, self.stretch, self.thin = char, region, stretch, thin
+
+
+# Mirrored half-width katakana and digits filling the cell, then the punctuation. Regions with an
+# odd width (9) put a centred vertical stroke on a pixel instead of between two.
+KANA = "ｦｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾃﾅﾇﾈﾊﾋﾎﾏﾐﾑﾓﾗﾙ"
+DIGITS = "0123456789"
+GLYPHS = (
+    [Glyph(ch) for ch in KANA]
+    + [Glyph(ch) for ch in DIGITS]
+    + [
+        Glyph(".", (4, 6, 6, 8), None),
+        Glyph("-", (0, 6.75, 10, 8.25), None),
+        Glyph("<", thin=1),
+        Glyph(">", thin=1),
+        Glyph("*", (0, 2, 9, 13), 1.2, thin=1),
+        Glyph(":", (4, 3, 6, 12), None),
+        Glyph("+", (0, 3, 9, 12), None, thin=0),
+        Glyph("=", (0, 4, 10, 11), None),
+        Glyph("≡", (0, 1.5, 10, 13.5), None),
+    ]
+)
+assert len(GLYPHS) == 50, "the rain field cuts each sheet into exactly 50 cells"
+
+
+def render(ch, font):
+    """The character's ink, mirrored, cropped to its bounding box."""
+    canvas = Image.new("L", (RENDER_SIZE * 3, RENDER_SIZE * 3), 0)
+    ImageDraw.Draw(canvas).text((RENDER_SIZE, RENDER_SIZE // 2), ch, font=font, fill=255)
+    box = canvas.getbbox()
+    if box is None:
+        raise ValueError(f"the font has no ink for {ch!r}")
+    return ImageOps.mirror(canvas.crop(box))
+
+
+def natural_box(ink, region, stretch):
+    """The largest box inside region whose aspect departs from the ink's by at most stretch."""
+    left, top, right, bottom = region
+    width, height = right - left, bottom - top
+    if stretch is not None:
+        scale_x, scale_y = width / ink.width, height / ink.height
+        if scale_x > stretch * scale_y:
+            width = stretch * scale_y * ink.width
+        elif scale_y > stretch * scale_x:
+            height = stretch * scale_x * ink.height
+    x = left + ((right - left) - width) / 2
+    y = top + ((bottom - top) - height) / 2
+    return (x, y, x + width, y + height)
+
+
+def draw_cell(ink, box, thin):
+    """Paints the ink into box (cell pixels, may touch the edges) and returns the 10 x 15 cell."""
+    margin = 1
+    grow = thin / SUPER  # drawn this much larger so that thinning ends on the box again
+    left, top, right, bottom = (round((v + margin) * SUPER) for v in
+                                (box[0] - grow, box[1] - grow, box[2] + grow, box[3] + grow))
+    canvas = Image.new("L", ((CELL_W + 2 * margin) * SUPER, (CELL_H + 2 * margin) * SUPER), 0)
+    canvas.paste(ink.resize((right - left, bottom - top), Image.LANCZOS), (left, top))
+    canvas = canvas.filter(ImageFilter.MinFilter(2 * thin + 1))
+    inner = (margin * SUPER, margin * SUPER, (margin + CELL_W) * SUPER, (margin + CELL_H) * SUPER)
+    return canvas.crop(inner).reduce(SUPER)
+
+
+def crispness(cell):
+    """1.0 when all ink sits in full-white pixels; lower the more it is smeared over greys."""
+    values = cell.tobytes()
+    total = sum(values)
+    return sum(v * v for v in values) / (255 * total) if total else 0.0
+
+
+def edge_choices(edge, limit):
+    """Positions to try for one edge of the box: edges on the cell border only move inwards."""
+    steps = [k / SUPER for k in range(NUDGE + 1)]
+    if edge <= 0:
+        return [0 + s for s in steps]
+    if edge >= limit:
+        return [limit - s for s in steps]
+    half = NUDGE // 2
+    return [edge + k / SUPER for k in range(-half, half + 1)]
+
+
+def fit(ink, box, thin):
+    """Nudges the box edges, one axis at a time, to the placement with the crispest strokes."""
+    best = tuple(box)
+    for axis in (0, 1, 0):
+        limit = CELL_W if axis == 0 else CELL_H
+        low, high = best[axis], best[axis + 2]
+        candidates = []
+        for a in edge_choices(low, limit):
+            for b in edge_choices(high, limit):
+                if b - a < 1:
+                    continue
+                trial = list(best)
+                trial[axis], trial[axis + 2] = a, b
+                # Ties go to the box that moved least, then to the first tried.
+                moved = abs(a - box[axis]) + abs(b - box[axis + 2])
+                candidates.append((-crispness(draw_cell(ink, trial, thin)), moved, len(candidates), trial))
+        best = tuple(min(candidates)[3])
+    return draw_cell(ink, best, thin)
+
+
+def area_average(cell):
+    """Shrinks a 10 x 15 cell to 4 x 6: each small pixel is the mean over its 2.5 x 2.5 pixel
+    patch, rounded half up. Counted on a half-pixel grid, so the arithmetic is exact."""
+    src = cell.load()
+    small = Image.new("L", (SMALL_W, SMALL_H), 0)
+    out = small.load()
+    fx, fy = 2 * CELL_W // SMALL_W, 2 * CELL_H // SMALL_H  # half-pixels per small pixel: 5 x 5
+    for sy in range(SMALL_H):
+        for sx in range(SMALL_W):
+            total = sum(src[hx // 2, hy // 2]
+                        for hy in range(sy * fy, (sy + 1) * fy)
+                        for hx in range(sx * fx, (sx + 1) * fx))
+            out[sx, sy] = (2 * total + fx * fy) // (2 * fx * fy)
+    return small
+
+
+def stack(cells, width, height):
+    sheet = Image.new("L", (width, height * len(cells)), 0)
+    for row, cell in enumerate(cells):
+        sheet.paste(cell, (0, row * height))
+    return sheet
+
+
+def save_preview(path, cells, small_cells, scale=8, per_row=10):
+    """An enlarged look for a person to judge, not part of the build: the large cells apart,
+    the small cells apart at the same size, then the sheet as rain (columns side by side)."""
+    gap = 2 * scale
+    rows = (len(cells) + per_row - 1) // per_row
+    big_w, big_h = CELL_W * scale, CELL_H * scale
+    panel_w, panel_h = per_row * (big_w + gap), rows * (big_h + gap)
+    rain = Image.new("L", (rows * CELL_W, per_row * CELL_H), 0)
+    for i, cell in enumerate(cells):
+        rain.paste(cell, ((i // per_row) * CELL_W, (i % per_row) * CELL_H))
+    rain = rain.resize((rain.width * scale, rain.height * scale), Image.NEAREST)
+    out = Image.new("L", (2 * panel_w + rain.width + gap, max(panel_h, rain.height)), 48)
+    for i, (cell, small) in enumerate(zip(cells, small_cells)):
+        x, y = (i % per_row) * (big_w + gap), (i // per_row) * (big_h + gap)
+        out.paste(cell.resize((big_w, big_h), Image.NEAREST), (x, y))
+        out.paste(small.resize((big_w, big_h), Image.NEAREST), (panel_w + x, y))
+    out.paste(rain, (2 * panel_w, 0))
+    out.save(path)
+
+
+def main(argv=None):
+    repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--out", default=os.path.join(repo, "res"), help="folder for the .bmp files")
+    parser.add_argument("--preview", help="also write an enlarged PNG of both sheets here")
+    args = parser.parse_args(argv)
+
+    os.makedirs(args.out, exist_ok=True)
+    font = ImageFont.truetype(FONT, RENDER_SIZE)
+    cells = []
+    for glyph in GLYPHS:
+        ink = render(glyph.char, font)
+        cells.append(fit(ink, natural_box(ink, glyph.region, glyph.stretch), glyph.thin))
+    small_cells = [area_average(cell) for cell in cells]
+
+    greybmp.write(os.path.join(args.out, "index.bmp"), stack(cells, CELL_W, CELL_H))
+    greybmp.write(os.path.join(args.out, "index_s.bmp"), stack(small_cells, SMALL_W, SMALL_H))
+    if args.preview:
+        save_preview(args.preview, cells, small_cells)
+
+
+if __name__ == "__main__":
+    main()
