@@ -54,15 +54,15 @@ GLYPHS = (
     [Glyph(ch) for ch in KANA]
     + [Glyph(ch) for ch in DIGITS]
     + [
-        Glyph(".", (4, 6, 6, 8), None),
-        Glyph("-", (0, 6.75, 10, 8.25), None),
+        Glyph(".", (4, 5, 6, 7), None),
+        Glyph("-", (0, 6, 10, 7.25), None),
         Glyph("<", thin=1),
         Glyph(">", thin=1),
         Glyph("*", (0, 2, 9, 13), 1.2, thin=1),
         Glyph(":", (4, 3, 6, 12), None),
         Glyph("+", (0, 3, 9, 12), None, thin=0),
-        Glyph("=", (0, 4, 10, 11), None),
-        Glyph("≡", (0, 1.5, 10, 13.5), None),
+        Glyph("=", (0, 3, 10, 9), None),
+        Glyph("≡", (0, 1, 10, 12), None),
     ]
 )
 assert len(GLYPHS) == 50, "the rain field cuts each sheet into exactly 50 cells"
