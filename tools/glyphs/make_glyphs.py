@@ -28,9 +28,9 @@ RENDER_SIZE = 480
 # Strokes of IPA Gothic come out about 2 px wide at this size, which reads heavy in a 10 px
 # cell; shaving THIN sub-pixels off each side leaves crisp 1 to 1.5 px strokes.
 THIN = 2
-# How far the fitter may pull a cell-edge inwards, or move an inner edge, looking for the
-# placement whose strokes land on whole pixels (font hinting done by search).
-NUDGE = 4
+# How far (in sub-pixels) the fitter may move each edge of a glyph's box either way, looking for
+# the placement whose strokes land on whole pixels (font hinting done by search).
+NUDGE = 2
 
 
 class Glyph:
@@ -113,28 +113,21 @@ def crispness(cell):
     return sum(v * v for v in values) / (255 * total) if total else 0.0
 
 
-def edge_choices(edge, limit):
-    """Positions to try for one edge of the box: edges on the cell border only move inwards."""
-    steps = [k / SUPER for k in range(NUDGE + 1)]
-    if edge <= 0:
-        return [0 + s for s in steps]
-    if edge >= limit:
-        return [limit - s for s in steps]
-    half = NUDGE // 2
-    return [edge + k / SUPER for k in range(-half, half + 1)]
+def edge_choices(edge):
+    """Positions to try for one edge of the box. An edge on the cell border may also move out a
+    little: clipping a stroke tip by a quarter pixel costs less than leaving the border row dim,
+    which would open a gap between glyphs stacked in a column."""
+    return [edge + k / SUPER for k in range(-NUDGE, NUDGE + 1)]
 
 
 def fit(ink, box, thin):
-    """Nudges the box edges, one axis at a time, to the placement with the crispest strokes."""
+    """Nudges the box edges, one axis at a time (x again once y has settled), to the placement
+    with the crispest strokes."""
     best = tuple(box)
     for axis in (0, 1, 0):
-        limit = CELL_W if axis == 0 else CELL_H
-        low, high = best[axis], best[axis + 2]
         candidates = []
-        for a in edge_choices(low, limit):
-            for b in edge_choices(high, limit):
-                if b - a < 1:
-                    continue
+        for a in edge_choices(box[axis]):
+            for b in edge_choices(box[axis + 2]):
                 trial = list(best)
                 trial[axis], trial[axis + 2] = a, b
                 # Ties go to the box that moved least, then to the first tried.
