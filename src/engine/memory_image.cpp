@@ -59,12 +59,18 @@ void MemoryImage::CopyFrom(const Image& source, std::int32_t sourceX, std::int32
   }
 
   const auto& memorySource = static_cast<const MemoryImage&>(source);
+  if (&memorySource != this) {
+    // Rows of a glyph cell are a few dozen bytes: an inline copy beats a library call.
+    for (std::int32_t row = 0; row < copyHeight; ++row)
+      std::copy_n(memorySource.Row(sourceY + row) + sourceX, copyWidth, Row(y + row) + x);
+    return;
+  }
+  // Within one image the rows may overlap; a copy that moves down starts from the bottom.
   const std::size_t rowBytes = static_cast<std::size_t>(copyWidth) * sizeof(Color);
-  // A copy within one image that moves down must start from the bottom row.
-  const bool bottomUp = &memorySource == this && y > sourceY;
+  const bool bottomUp = y > sourceY;
   for (std::int32_t i = 0; i < copyHeight; ++i) {
     const std::int32_t row = bottomUp ? copyHeight - 1 - i : i;
-    std::memmove(Row(y + row) + x, memorySource.Row(sourceY + row) + sourceX, rowBytes);
+    std::memmove(Row(y + row) + x, Row(sourceY + row) + sourceX, rowBytes);
   }
 }
 
