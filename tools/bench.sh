@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# `make bench`: prints the speed figures of Lumivex. Each section measures one layer and
+# prints its own table; none of them is a pass/fail test. Expects `make build` to have run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+native_dir=${LUMIVEX_NATIVE_DIR:-build/native}
+win_dir=${LUMIVEX_WIN_DIR:-build/win}
+
+# The rain engine on memory images: Step against plain row copies (counter "ratio"),
+# Configure for both glyph sheets.
+bench_engine() {
+  echo "== Rain engine, native, on memory images =="
+  "$native_dir/bench/engine/bench_engine"
+}
+
+# The whole saver under Wine on Xvfb (CPU per wall second, steps per second, peak memory,
+# against the bare idle loop), from the programs in $win_dir. Not written yet.
+bench_saver_under_wine() {
+  return 0
+}
+
+bench_engine
+bench_saver_under_wine
