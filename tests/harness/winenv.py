@@ -1,0 +1,327 @@
+"""One Wine session for the tests: a private Xvfb display and a private, temporary WINEPREFIX
+whose wineserver stays up for the session. Everything is started and stopped by process id, and
+nothing outlives the session: it stops on return, on an exception, on SIGTERM/SIGHUP/SIGINT, at
+interpreter exit, and, should this process be killed outright, a guard process cleans up after it.
+"""
+
+import atexit
+import os
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+from pathlib import Path
+
+SCREEN_SIZE = (1024, 768)
+BOOT_TIMEOUT = 300  # a new prefix takes ~10 s; the machine may be busy with builds
+ENV_OVERRIDES = {
+    "WINEDEBUG": "-all",
+    # No Mono/Gecko prompts, and no menu entries written into the user's home.
+    "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
+}
+
+
+def wait_for(condition, timeout=30.0, interval=0.1, what="the condition"):
+    """Polls `condition` until it returns something truthy and returns that; raises
+    TimeoutError naming `what` when `timeout` seconds pass first."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise TimeoutError(f"timed out after {timeout:g} s waiting for {what}")
+        time.sleep(interval)
+
+
+def holds_for(condition, seconds, interval=0.1):
+    """True when `condition` stays truthy for `seconds`: the way to show that something does
+    NOT happen (a saver that must not close), as opposed to waiting for something that does."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if not condition():
+            return False
+        time.sleep(interval)
+    return bool(condition())
+
+
+def _process_alive(pid):
+    try:
+        os.kill(pid, 0)
+    except ProcessLookupError:
+        return False
+    except PermissionError:
+        return True
+    try:  # a zombie is dead for our purposes
+        with open(f"/proc/{pid}/stat") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except OSError:
+        return False
+
+
+def _start_time(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[19]
+    except OSError:
+        return None
+
+
+def _kill(pid, grace=5.0):
+    """SIGTERM, then SIGKILL after `grace` seconds; reaps the process when it is our child."""
+    if pid is None:
+        return
+    for sig, wait in ((signal.SIGTERM, grace), (signal.SIGKILL, 5.0)):
+        try:
+            os.kill(pid, sig)
+        except ProcessLookupError:
+            break
+        deadline = time.monotonic() + wait
+        while time.monotonic() < deadline and _process_alive(pid):
+            time.sleep(0.05)
+        if not _process_alive(pid):
+            break
+    try:
+        os.waitpid(pid, os.WNOHANG)
+    except ChildProcessError:
+        pass
+
+
+def _clean_up(root, env, xvfb_pid, server_pid):
+    """Stops a session's processes and removes its files; safe to call twice."""
+    if server_pid is not None and _process_alive(server_pid):
+        # Ends every Windows process of the prefix, then the server itself.
+        subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60, check=False)
+        deadline = time.monotonic() + 15
+        while time.monotonic() < deadline and _process_alive(server_pid):
+            time.sleep(0.05)
+        _kill(server_pid)
+    _kill(xvfb_pid)
+    if root is not None:
+        shutil.rmtree(root, ignore_errors=True)
+
+
+class WineSession:
+    """A private display and prefix. Use as a context manager, or start() and stop()."""
+
+    def __init__(self, screen_size=SCREEN_SIZE):
+        self.screen_size = screen_size
+        self.root = None      # temporary folder holding the prefix and the logs
+        self.prefix = None
+        self.display = None
+        self.env = None
+        self._xvfb = None
+        self._server = None
+        self._guard_pid = None
+        self._spawned = []
+
+    # ---- lifetime -------------------------------------------------------------------------
+
+    def __enter__(self):
+        self.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def start(self):
+        _stop_on_signals()
+        atexit.register(self.stop)
+        try:
+            self.root = Path(tempfile.mkdtemp(prefix="lumivex-wine-"))
+            self.prefix = self.root / "prefix"
+            self.prefix.mkdir()
+            self._start_xvfb()
+            self.env = dict(os.environ, DISPLAY=self.display, WINEPREFIX=str(self.prefix),
+                            **ENV_OVERRIDES)
+            self.env.pop("WINESERVER", None)
+            self._start_wineserver()
+            self._start_guard()
+            self._boot_prefix()
+        except BaseException:
+            self.stop()
+            raise
+        return self
+
+    def stop(self):
+        if self.root is None:
+            return
+        for process in self._spawned:
+            if process.poll() is None:
+                try:
+                    process.kill()
+                except ProcessLookupError:
+                    pass
+        _clean_up(self.root, self.env or {}, self._xvfb and self._xvfb.pid,
+                  self._server and self._server.pid)
+        for process in [p for p in (self._xvfb, self._server) if p] + self._spawned:
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+        self._spawned.clear()
+        _kill(self._guard_pid, grace=2.0)
+        self.root = self._xvfb = self._server = self._guard_pid = None
+
+    def _start_xvfb(self):
+        read_end, write_end = os.pipe()
+        width, height = self.screen_size
+        try:
+            # -wr: a white root, so that any part of the screen no window covers stands out.
+            self._xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
+                 "-nolisten", "tcp", "-wr", "-noreset"],
+                pass_fds=(write_end,), stdin=subprocess.DEVNULL,
+                stdout=open(self.root / "xvfb.log", "wb"), stderr=subprocess.STDOUT)
+            os.close(write_end)
+            write_end = None
+            number = b""
+            deadline = time.monotonic() + 60
+            while not number.endswith(b"\n"):
+                ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+                chunk = os.read(read_end, 16) if ready else b""
+                if not chunk:
+                    raise RuntimeError("Xvfb did not report a display: "
+                                       + (self.root / "xvfb.log").read_text(errors="replace"))
+                number += chunk
+            self.display = ":" + number.decode().strip()
+        finally:
+            os.close(read_end)
+            if write_end is not None:
+                os.close(write_end)
+
+    def _start_wineserver(self):
+        self._server = subprocess.Popen(["wineserver", "--foreground", "--persistent"],
+                                        env=self.env, stdin=subprocess.DEVNULL,
+                                        stdout=open(self.root / "wineserver.log", "wb"),
+                                        stderr=subprocess.STDOUT)
+        # A client that finds no server starts one of its own; only go on once ours listens.
+        stat = self.prefix.stat()
+        server_dir = f"server-{stat.st_dev:x}-{stat.st_ino:x}"
+
+        def listening():
+            if self._server.poll() is not None:
+                raise RuntimeError("wineserver ended at start: "
+                                   + (self.root / "wineserver.log").read_text(errors="replace"))
+            try:
+                cwd = Path(os.readlink(f"/proc/{self._server.pid}/cwd"))
+            except OSError:
+                return False
+            return cwd.name == server_dir and (cwd / "socket").exists()
+
+        wait_for(listening, timeout=60, interval=0.02, what="wineserver to listen")
+
+    def _start_guard(self):
+        guard = subprocess.run(
+            [sys.executable, __file__, "--guard", str(os.getpid()), str(self.root),
+             str(self._xvfb.pid), str(self._server.pid)],
+            env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, check=True, timeout=60)
+        self._guard_pid = int(guard.stdout.decode().strip())
+
+    def _boot_prefix(self):
+        # To a file, not a pipe: the services wineboot leaves running would hold a pipe open.
+        log = self.root / "wineboot.log"
+        with open(log, "wb") as output:
+            code = subprocess.run(["wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL,
+                                  stdout=output, stderr=subprocess.STDOUT,
+                                  timeout=BOOT_TIMEOUT, check=False).returncode
+        if code != 0:
+            raise RuntimeError(f"wineboot -i failed ({code}): " + log.read_text(errors="replace"))
+
+    # ---- running Windows programs ----------------------------------------------------------
+
+    @property
+    def drive_c(self):
+        return self.prefix / "drive_c"
+
+    def windows_path(self, path):
+        """The C:\\ path of a file inside this prefix's drive C."""
+        relative = Path(path).resolve().relative_to(self.drive_c.resolve())
+        return "C:\\" + str(relative).replace("/", "\\")
+
+    def install(self, files, folder):
+        """Copies `files` into C:\\<folder> and returns that folder's unix path."""
+        target = self.drive_c / folder
+        target.mkdir(parents=True, exist_ok=True)
+        for file in files:
+            shutil.copy2(file, target)
+        return target
+
+    def spawn(self, program, *args, **popen_args):
+        """Starts `wine program args` in the background; the session kills it at the latest
+        when it stops. `program` is a unix path or a C:\\ path."""
+        popen_args.setdefault("stdin", subprocess.DEVNULL)
+        process = subprocess.Popen(["wine", str(program), *map(str, args)], env=self.env,
+                                   **popen_args)
+        self._spawned.append(process)
+        return process
+
+    def run(self, program, *args, timeout=120, **popen_args):
+        """Runs `wine program args` to its end and returns the Windows exit code."""
+        process = self.spawn(program, *args, **popen_args)
+        try:
+            return process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+            raise
+
+    def wine_command(self, *args, timeout=60):
+        """Runs a Wine built-in command (reg, cmd ...) and returns its CompletedProcess."""
+        return subprocess.run(["wine", *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
+                              capture_output=True, text=True, timeout=timeout, check=False)
+
+    # ---- the X side ------------------------------------------------------------------------
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+
+    def screenshot(self, path):
+        """Saves the whole screen as a PNG and returns its path."""
+        path = Path(path)
+        path.parent.mkdir(parents=True, exist_ok=True)
+        subprocess.run(["import", "-window", "root", f"png:{path}"], env=self.env, check=True,
+                       timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return path
+
+
+def _raise_interrupt(signum, frame):
+    raise KeyboardInterrupt(f"signal {signum}")
+
+
+def _stop_on_signals():
+    """Turns SIGTERM and SIGHUP into KeyboardInterrupt, so that every `finally` and context
+    manager on the way out runs; left alone when someone else handles them already."""
+    if threading.current_thread() is not threading.main_thread():
+        return
+    for sig in (signal.SIGTERM, signal.SIGHUP):
+        if signal.getsignal(sig) in (signal.SIG_DFL, None):
+            signal.signal(sig, _raise_interrupt)
+
+
+def _guard(parent_pid, root, xvfb_pid, server_pid):
+    """Runs detached from the session's process: when that process is gone without having
+    stopped the session (killed outright), stops the session's processes and removes its files."""
+    if os.fork():
+        os._exit(0)          # the caller reaps this one; the guard lives on, re-parented
+    os.setsid()
+    print(os.getpid(), flush=True)
+    devnull = os.open(os.devnull, os.O_RDWR)
+    for fd in (0, 1, 2):
+        os.dup2(devnull, fd)
+    signal.signal(signal.SIGTERM, lambda *_: os._exit(0))  # the session stopped normally
+    started = _start_time(parent_pid)
+    while _start_time(parent_pid) == started and started is not None:
+        time.sleep(0.5)
+    _clean_up(root, dict(os.environ), xvfb_pid, server_pid)
+    os._exit(0)
+
+
+if __name__ == "__main__" and len(sys.argv) == 6 and sys.argv[1] == "--guard":
+    _guard(int(sys.argv[2]), Path(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5]))
