@@ -1,0 +1,279 @@
+"""Shared ground of the end-to-end tests: one Wine session per test module with lumivex.scr and
+our fake password provider installed in C:\\lv, the helper that creates host windows and reads
+window facts, the saver processes a test starts (stopped after it), and, when a test fails, a
+report of the windows that existed and of what the screen showed."""
+
+import json
+import os
+import re
+import select
+import subprocess
+import sys
+from pathlib import Path
+
+import pytest
+
+ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tests" / "harness"))
+from winenv import WineSession, holds_for, wait_for  # noqa: E402
+import screen  # noqa: E402
+
+WIN_DIR = Path(os.environ.get("LUMIVEX_WIN_DIR", ROOT / "build" / "win"))
+if not WIN_DIR.is_absolute():
+    WIN_DIR = ROOT / WIN_DIR
+SAVER = WIN_DIR / "lumivex.scr"
+HELPER = WIN_DIR / "tests" / "lvhelper.exe"
+PROVIDER = WIN_DIR / "tests" / "PASSWORD.CPL"
+FAILURES = ROOT / "build" / "e2e-failures"
+
+APP_TITLE = "Lumivex Screensaver"
+SAVER_CLASS = "TVellixForm"
+SETTINGS_CLASS = "TSetupFrm"
+DIALOG_CLASS = "#32770"
+
+WS_POPUP = 0x80000000
+WS_CHILD = 0x40000000
+WS_VISIBLE = 0x10000000
+WS_CAPTION = 0x00C00000
+WS_THICKFRAME = 0x00040000
+WS_EX_TOPMOST = 0x00000008
+
+# Generous: the machine may be busy; a wait ends as soon as its condition holds.
+APPEAR_TIMEOUT = 60
+EXIT_TIMEOUT = 30
+# How long something must NOT happen (a saver that must not close) before we believe it.
+QUIET_SECONDS = 2.5
+
+
+class HelperError(RuntimeError):
+    pass
+
+
+class Helper:
+    """A long-lived lvhelper.exe: its host windows live until the test ends."""
+
+    def __init__(self, session):
+        self.process = session.spawn(HELPER, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.pending = b""
+
+    def ask(self, *words, timeout=60):
+        line = " ".join(map(str, words))
+        self.process.stdin.write(line.encode() + b"\n")
+        self.process.stdin.flush()
+        answer = self._read_line(timeout, line)
+        if answer.startswith("error:"):
+            raise HelperError(f"lvhelper {line}: {answer}")
+        return answer
+
+    def _read_line(self, timeout, line):
+        stream = self.process.stdout.fileno()
+
+        def line_ready():
+            if b"\n" in self.pending:
+                return True
+            ready, _, _ = select.select([stream], [], [], 0.1)
+            if ready:
+                chunk = os.read(stream, 65536)
+                if not chunk:
+                    raise HelperError(f"lvhelper ended while answering '{line}'")
+                self.pending += chunk
+            return b"\n" in self.pending
+
+        wait_for(line_ready, timeout=timeout, interval=0, what=f"lvhelper to answer '{line}'")
+        answer, self.pending = self.pending.split(b"\n", 1)
+        return answer.decode("utf-8", errors="replace").rstrip("\r")
+
+    def windows(self):
+        return json.loads(self.ask("windows"))
+
+    def dialogs(self):
+        return json.loads(self.ask("dialogs"))
+
+    def host(self, width, height, x, y):
+        return int(self.ask("host", width, height, x, y))
+
+    def destroy(self, window):
+        self.ask("destroy", window)
+
+    def heard(self, window):
+        return int(self.ask("heard", window))
+
+    def click(self, window, caption):
+        self.ask("click", window, caption)
+
+    def cursor(self):
+        x, y = self.ask("cursor").split()
+        return int(x), int(y)
+
+    def set_cursor(self, x, y):
+        self.ask("setcursor", x, y)
+
+    def post(self, window, message, wparam=0, lparam=0):
+        self.ask("post", window, message, wparam, lparam)
+
+    def close(self):
+        if self.process.poll() is None:
+            try:
+                self.process.stdin.write(b"quit\n")
+                self.process.stdin.close()
+                self.process.wait(timeout=15)
+            except (OSError, subprocess.TimeoutExpired):
+                self.process.kill()
+                self.process.wait()
+
+
+class Saver:
+    """One lumivex.scr process started by a test."""
+
+    def __init__(self, process, switches):
+        self.process = process
+        self.switches = switches
+
+    @property
+    def running(self):
+        return self.process.poll() is None
+
+    def wait_exit(self, timeout=EXIT_TIMEOUT):
+        """Waits for the process to end and returns its exit code."""
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise TimeoutError(f"lumivex.scr {' '.join(self.switches)} still running after "
+                               f"{timeout} s") from None
+
+    def keeps_running(self, seconds=QUIET_SECONDS):
+        return holds_for(lambda: self.running, seconds)
+
+
+class Desk:
+    """The test's view of its module's Wine session."""
+
+    def __init__(self, session):
+        self.session = session
+        self.folder = session.install([SAVER, PROVIDER], "lv")
+        self.saver_path = session.windows_path(self.folder / SAVER.name)
+        self.savers = []
+        self.helper = None
+
+    def start(self, *switches):
+        saver = Saver(self.session.spawn(self.saver_path, *switches), switches)
+        self.savers.append(saver)
+        return saver
+
+    def ask_fresh(self, *words):
+        """One command from a fresh helper process (the running flag must be read so)."""
+        result = subprocess.run(["wine", str(HELPER), *map(str, words)], env=self.session.env,
+                                stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        answer = result.stdout.decode(errors="replace").strip()
+        if result.returncode != 0:
+            raise HelperError(f"lvhelper {' '.join(map(str, words))}: {answer}")
+        return answer
+
+    def running_flag(self):
+        return int(self.ask_fresh("running"))
+
+    def key(self, *keys):
+        self.session.xdotool("key", *keys)
+
+    def click(self, button):
+        self.session.xdotool("click", button)
+
+    def move_to(self, x, y):
+        self.session.xdotool("mousemove", x, y)
+
+    def screenshot(self, name):
+        return screen.load(self.session.screenshot(self.session.root / f"{name}.png"))
+
+    def registry(self, *args):
+        result = self.session.wine_command("reg", *args)
+        if result.returncode != 0:
+            raise RuntimeError(f"wine reg {' '.join(args)}: {result.stdout}{result.stderr}")
+
+
+# ---- window facts -------------------------------------------------------------------------
+
+def of_class(windows, name, visible=None):
+    return [w for w in windows
+            if w["class"] == name and (visible is None or w["visible"] == visible)]
+
+
+def size_of(rect):
+    return rect[2] - rect[0], rect[3] - rect[1]
+
+
+def wait_for_windows(helper, name, count=1, timeout=APPEAR_TIMEOUT, **match):
+    """Waits until at least `count` visible windows of class `name` (with the given field
+    values) exist, and returns them."""
+    def found():
+        windows = [w for w in of_class(helper.windows(), name, visible=True)
+                   if all(w[k] == v for k, v in match.items())]
+        return windows if len(windows) >= count else None
+    return wait_for(found, timeout=timeout, interval=0.2,
+                    what=f"{count} visible {name} window(s) {match or ''}".strip())
+
+
+def wait_until_gone(helper, name, timeout=EXIT_TIMEOUT):
+    wait_for(lambda: not of_class(helper.windows(), name, visible=True), timeout=timeout,
+             interval=0.2, what=f"every {name} window to go")
+
+
+# ---- fixtures -----------------------------------------------------------------------------
+
+@pytest.fixture(scope="module")
+def desk():
+    missing = [str(p) for p in (SAVER, HELPER, PROVIDER) if not p.is_file()]
+    if missing:
+        pytest.fail("missing build output (run `make win`): " + ", ".join(missing))
+    with WineSession() as session:
+        yield Desk(session)
+
+
+@pytest.fixture(autouse=True)
+def helper(desk):
+    """A fresh long-lived helper per test; after the test, every saver it started is ended,
+    so that the next test starts from an empty screen and free mutexes."""
+    desk.helper = Helper(desk.session)
+    yield desk.helper
+    for saver in desk.savers:
+        if saver.running:
+            saver.process.kill()
+            saver.process.wait(timeout=30)
+    desk.savers.clear()
+    desk.helper.close()
+    desk.helper = None
+
+
+# ---- failure report -----------------------------------------------------------------------
+
+@pytest.hookimpl(hookwrapper=True)
+def pytest_runtest_makereport(item, call):
+    outcome = yield
+    report = outcome.get_result()
+    desk = item.funcargs.get("desk") if hasattr(item, "funcargs") else None
+    if report.failed and report.when == "call" and desk is not None and desk.helper is not None:
+        report.sections.append(("windows and screen at failure", _describe_session(item, desk)))
+
+
+def _describe_session(item, desk):
+    lines = []
+    try:
+        windows = desk.helper.windows()
+        interesting = [w for w in windows if w["visible"] or w["class"] in
+                       (SAVER_CLASS, SETTINGS_CLASS, DIALOG_CLASS, "TApplication")]
+        lines.append(f"{len(windows)} windows, of which visible or ours:")
+        lines += ["  " + json.dumps(w) for w in interesting]
+        dialogs = desk.helper.dialogs()
+        if dialogs:
+            lines.append("dialogs: " + json.dumps(dialogs))
+    except Exception as error:  # the report must not hide the failure it reports
+        lines.append(f"window list unavailable: {error}")
+    try:
+        name = re.sub(r"[^\w.-]+", "_", item.nodeid)
+        path = desk.session.screenshot(FAILURES / f"{name}.png")
+        lines.append(f"screen: {screen.describe(screen.load(path))}; saved as {path}")
+    except Exception as error:
+        lines.append(f"screenshot unavailable: {error}")
+    for saver in desk.savers:
+        state = "running" if saver.running else f"ended with {saver.process.returncode}"
+        lines.append(f"lumivex.scr {' '.join(saver.switches)}: {state}")
+    return "\n".join(lines)
