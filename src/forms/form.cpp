@@ -104,7 +104,7 @@ bool TForm::Visible() const { return handle_ && ::IsWindowVisible(handle_); }
 void TForm::Show() {
   if (!handle_ || Visible()) return;
   const bool topLevel = (::GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD) == 0;
-  if (topLevel && owner_->Handle()) ::ShowWindow(owner_->Handle(), SW_SHOWNA);
+  if (topLevel && layout_.taskBarButton && owner_->Handle()) ::ShowWindow(owner_->Handle(), SW_SHOWNA);
   owner_->Guard([this] { FormShow(); });
   ::ShowWindow(handle_, topLevel ? SW_SHOW : SW_SHOWNA);
 }

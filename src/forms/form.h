@@ -31,6 +31,7 @@ struct FormLayout {
   FormPosition position = FormPosition::Designed;
   bool scaleWithDpi = false;
   bool dialogKeys = false;  // Tab, Enter and Esc move and press as in a dialog box
+  bool taskBarButton = true;  // showing the form shows the application's task-bar window
   UINT classStyle = 0;
 };
 

@@ -18,6 +18,7 @@ FormLayout VellixLayout() {
   layout.background = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
   layout.stayOnTop = true;
   layout.cursorHidden = true;
+  layout.taskBarButton = false;  // a saver never shows in the task bar
   layout.left = 432;
   layout.top = 206;
   layout.clientWidth = 322;

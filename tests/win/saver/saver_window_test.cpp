@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "app/globals.h"
@@ -14,7 +16,7 @@
 #include "forms/application.h"
 #include "platform/gdi_surface.h"
 #include "platform/monitors.h"
-#include "pump.h"
+#include "support/pump.h"
 #include "saver/vellixfrm.h"
 
 namespace {
@@ -42,7 +44,7 @@ class HostWindow {
       return ::RegisterClassA(&windowClass) != 0;
     }();
     (void)registered;
-    handle_ = ::CreateWindowExA(0, "TestPreviewHost", "", WS_POPUP | WS_VISIBLE, 20, 20, width, height,
+    handle_ = ::CreateWindowExA(0, "TestPreviewHost", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20, width, height,
                                 nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   }
   ~HostWindow() { Destroy(); }
@@ -67,6 +69,10 @@ class SaverWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     application_.reset();
+    // A closed main window leaves the loop's quit message in this thread's queue.
+    MSG quit;
+    while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     Monitors.List = std::move(savedMonitors_);
     PreviewParent = nullptr;
     RunAsSaver = false;
@@ -131,15 +137,18 @@ TEST_F(SaverWindowTest, EmptyMonitorListCoversTheWholeScreen) {
 
 TEST_F(SaverWindowTest, ClosingPutsTheCursorBackAndEndsTheLoop) {
   UseMonitors({{0, 0, 640, 480}});
-  ::SetCursorPos(100, 120);
   App().CreateForm(VellixForm);
   VellixForm->Show();
-  ::SetCursorPos(300, 200);
+  // One move of the cursor only: under Wine each warp of the pointer comes back later as a
+  // mouse move, which would close the saver windows of the tests that follow.
+  POINT start{};
+  ::GetCursorPos(&start);
+  VellixForm->CursorStart = {start.x + 40, start.y + 30};
   VellixForm->Close();
   POINT cursor{};
   ::GetCursorPos(&cursor);
-  EXPECT_EQ(cursor.x, 100);
-  EXPECT_EQ(cursor.y, 120);
+  EXPECT_EQ(cursor.x, start.x + 40);
+  EXPECT_EQ(cursor.y, start.y + 30);
   EXPECT_EQ(VellixForm->RainField, nullptr);
   EXPECT_TRUE(App().Terminated());
 }
@@ -147,26 +156,33 @@ TEST_F(SaverWindowTest, ClosingPutsTheCursorBackAndEndsTheLoop) {
 // Messages posted to the saver as the system would queue them: only presses, activation and
 // moves beyond five pixels close it; "LumivexInit" rebuilds the rain.
 TEST_F(SaverWindowTest, FilterClosesOnPressesOnly) {
-  struct Case { UINT message; bool closes; };
+  struct Case { std::vector<UINT> messages; bool closes; };
   const Case cases[] = {
-      {WM_KEYUP, false},      {WM_SYSKEYUP, false},    {WM_LBUTTONUP, false}, {WM_RBUTTONUP, false},
-      {WM_MOUSEWHEEL, false}, {WM_CHAR, false},        {WM_LBUTTONDBLCLK, false},
-      {WM_KEYDOWN, true},     {WM_SYSKEYDOWN, true},   {WM_LBUTTONDOWN, true},  {WM_RBUTTONDOWN, true},
-      {WM_MBUTTONDOWN, true}, {WM_ACTIVATEAPP, true},  {WM_ACTIVATE, true},     {WM_NCACTIVATE, true},
+      {{WM_KEYUP, WM_SYSKEYUP, WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP, WM_MOUSEWHEEL, WM_CHAR,
+        WM_LBUTTONDBLCLK}, false},
+      {{WM_KEYDOWN}, true},     {{WM_SYSKEYDOWN}, true},  {{WM_LBUTTONDOWN}, true}, {{WM_RBUTTONDOWN}, true},
+      {{WM_MBUTTONDOWN}, true}, {{WM_ACTIVATEAPP}, true}, {{WM_ACTIVATE}, true},    {{WM_NCACTIVATE}, true},
   };
-  UseMonitors({{0, 0, 640, 480}});
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.message);
+    SCOPED_TRACE(c.messages.front());
     TearDown();
     SetUp();
     UseMonitors({{0, 0, 640, 480}});
     App().CreateForm(VellixForm);
     VellixForm->Show();
-    ::PostMessageA(VellixForm->Handle(), c.message, 0, 0);
+    std::vector<UINT> seen;
+    MessageHandler filter = App().OnMessage;
+    App().OnMessage = [&](MSG& message, bool& handled) {
+      seen.push_back(message.message);
+      filter(message, handled);
+    };
+    for (UINT message : c.messages) ::PostMessageA(VellixForm->Handle(), message, 0, 0);
     MSG msg;
     while (App().ProcessMessage(msg) && !App().Terminated()) {
     }
-    EXPECT_EQ(App().Terminated(), c.closes);
+    std::string trail;
+    for (UINT number : seen) trail += std::to_string(number) + " ";
+    EXPECT_EQ(App().Terminated(), c.closes) << "messages seen: " << trail;
   }
 }
 
@@ -252,13 +268,19 @@ TEST_F(PreviewTest, PreviewDrawsTintedGlyphsOnItsGrid) {
     return result;
   };
 
-  WindowCanvas canvas(VellixForm->Handle());
-  auto cellMatches = [&](int cx, int cy) {
+  // Wine reads no pixels straight from a window DC; copy the window into a bitmap to read it.
+  auto snapshot = images.CreateBlank(width, height);
+  WindowCanvas window(VellixForm->Handle());
+  auto capture = [&] { ::BitBlt(static_cast<GdiImage&>(*snapshot).Dc(), 0, 0, width, height, window.Dc(), 0, 0, SRCCOPY); };
+  Image& canvas = *snapshot;
+  // Black, or one glyph of the sheet tinted with one of the three colours.
+  enum class CellLook { Black, Glyph, Other };
+  auto lookOf = [&](int cx, int cy) {
     bool black = true;
     for (int y = 0; y < cellHeight && black; ++y)
       for (int x = 0; x < cellWidth && black; ++x)
         black = canvas.GetPixel(cx * cellWidth + x, cy * cellHeight + y) == 0;
-    if (black) return true;
+    if (black) return CellLook::Black;
     for (int glyph = 0; glyph < 50; ++glyph) {
       for (Color colour : colours) {
         bool same = true;
@@ -266,23 +288,38 @@ TEST_F(PreviewTest, PreviewDrawsTintedGlyphsOnItsGrid) {
           for (int x = 0; x < cellWidth && same; ++x)
             same = canvas.GetPixel(cx * cellWidth + x, cy * cellHeight + y) ==
                    tinted(colour, sheet->GetPixel(x, glyph * cellHeight + y));
-        if (same) return true;
+        if (same) return CellLook::Glyph;
       }
     }
-    return false;
+    return CellLook::Other;
   };
-  auto litCellsOnScreen = [&] {
-    int lit = 0;
+  auto cellMatches = [&](int cx, int cy) { return lookOf(cx, cy) != CellLook::Other; };
+  auto glyphCells = [&] {
+    int glyphs = 0;
     for (int cy = 0; cy < height / cellHeight; ++cy)
-      for (int cx = 0; cx < width / cellWidth; ++cx) lit += canvas.GetPixel(cx * cellWidth + 1, cy * cellHeight + 2) != 0;
-    return lit;
+      for (int cx = 0; cx < width / cellWidth; ++cx) glyphs += lookOf(cx, cy) == CellLook::Glyph;
+    return glyphs;
   };
-  ASSERT_TRUE(PumpUntil(App(), [&] { return litCellsOnScreen() > 100; }));
+  ASSERT_TRUE(PumpUntil(App(), [&] {
+    capture();
+    return glyphCells() > 100;
+  }));
 
   int mismatches = 0;
+  std::string first;
   for (int cy = 0; cy < height / cellHeight; ++cy)
-    for (int cx = 0; cx < width / cellWidth; ++cx) mismatches += !cellMatches(cx, cy);
-  EXPECT_EQ(mismatches, 0);
+    for (int cx = 0; cx < width / cellWidth; ++cx) {
+      if (cellMatches(cx, cy)) continue;
+      if (mismatches++ == 0) {
+        char text[32];
+        for (int y = 0; y < cellHeight; ++y)
+          for (int x = 0; x < cellWidth; ++x) {
+            std::snprintf(text, sizeof text, "%06lx ", static_cast<unsigned long>(canvas.GetPixel(cx * cellWidth + x, cy * cellHeight + y)));
+            first += text;
+          }
+      }
+    }
+  EXPECT_EQ(mismatches, 0) << "first mismatching cell: " << first;
 }
 
 TEST(MonitorListTest, FallsBackToTheScreenClipBox) {
