@@ -1,4 +1,4 @@
-#include "pump.h"
+#include "support/pump.h"
 
 #include <windows.h>
 
