@@ -1,0 +1,78 @@
+"""The system's preview (/p <host>): a child window that fills its host, ignores input, leaves
+the running flag alone and ends when its host goes; a second preview broadcasts "LumivexInit"
+and ends at once; a full-screen saver starts while a preview runs."""
+
+import pytest
+
+from conftest import (SAVER_CLASS, WS_CHILD, WS_POPUP, of_class, wait_for, wait_for_windows)
+
+HOST_SIZE = (333, 222)  # odd sizes, so that a preview of some fixed size cannot pass
+HOST_AT = (100, 120)
+WM_KEYDOWN, VK_A = 0x0100, 0x41
+
+
+@pytest.fixture
+def host(helper):
+    return helper.host(*HOST_SIZE, *HOST_AT)
+
+
+def start_preview(desk, helper, host):
+    preview = desk.start("/p", host)
+    [window] = wait_for_windows(helper, SAVER_CLASS, parent=host)
+    return preview, window
+
+
+def test_preview_is_a_child_filling_its_host(desk, helper, host):
+    preview, window = start_preview(desk, helper, host)
+    windows = helper.windows()
+    [host_window] = [w for w in windows if w["hwnd"] == host]
+    assert window["style"] & WS_CHILD and not window["style"] & WS_POPUP
+    assert window["client"] == host_window["client"] == list(HOST_SIZE)
+    assert window["rect"] == host_window["rect"]
+    assert len(of_class(windows, SAVER_CLASS)) == 1, "a preview makes no full-screen window"
+    assert desk.running_flag() == 0
+    assert preview.running
+
+
+def test_preview_ignores_input(desk, helper, host):
+    preview, window = start_preview(desk, helper, host)
+    inside = (HOST_AT[0] + HOST_SIZE[0] // 2, HOST_AT[1] + HOST_SIZE[1] // 2)
+    helper.set_cursor(*inside)
+    desk.move_to(inside[0] + 40, inside[1] + 40)
+    desk.click(1)
+    desk.click(3)
+    desk.key("a")
+    helper.post(window["hwnd"], WM_KEYDOWN, VK_A, 1)
+    assert preview.keeps_running(), "the preview closed on input"
+    assert of_class(helper.windows(), SAVER_CLASS, visible=True)
+
+
+def test_preview_ends_when_its_host_is_destroyed(desk, helper, host):
+    preview, _ = start_preview(desk, helper, host)
+    helper.destroy(host)
+    assert preview.wait_exit(timeout=15) == 0
+    assert not of_class(helper.windows(), SAVER_CLASS)
+
+
+def test_second_preview_broadcasts_and_ends_at_once(desk, helper, host):
+    first, _ = start_preview(desk, helper, host)
+    other_host = helper.host(200, 150, 600, 120)
+    second = desk.start("/p", other_host)
+    assert second.wait_exit() == 0
+    wait_for(lambda: helper.heard(other_host) > 0, timeout=30,
+             what='"LumivexInit" to reach the host windows')
+    assert not [w for w in helper.windows() if w["parent"] == other_host]
+    assert first.running
+
+
+def test_saver_starts_while_a_preview_runs(desk, helper, host):
+    preview, _ = start_preview(desk, helper, host)
+    saver = desk.start("/s")
+    [full_screen] = wait_for_windows(helper, SAVER_CLASS, parent=0)
+    assert full_screen["style"] & WS_POPUP
+    assert full_screen["rect"] == [0, 0, *desk.session.screen_size]
+
+    desk.key("a")
+    assert saver.wait_exit() == 0
+    assert preview.running
+    assert [w for w in helper.windows() if w["class"] == SAVER_CLASS and w["parent"] == host]
