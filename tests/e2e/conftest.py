@@ -184,6 +184,15 @@ class Desk:
     def screenshot(self, name):
         return screen.load(self.session.screenshot(self.session.root / f"{name}.png"))
 
+    def wait_for_covered_screen(self):
+        """Waits until windows cover the whole screen (a window is mapped before it is drawn)
+        and returns that screenshot."""
+        def covered():
+            image = self.screenshot("covered")
+            return None if screen.uncovered_tiles(image) else image
+        return wait_for(covered, timeout=APPEAR_TIMEOUT, interval=0.5,
+                        what="windows to cover the whole screen")
+
     def registry(self, *args):
         result = self.session.wine_command("reg", *args)
         if result.returncode != 0:

@@ -40,7 +40,8 @@ CLOSING = {
 NOT_CLOSING = {
     "5 px jitter": moves((5, 5), (-5, -5), (5, -5), (-5, 5), (0, 0)),
     "wheel": lambda desk, window: [desk.click(4), desk.click(5)],
-    "key release": posts((WM_KEYUP, VK_A, KEY_RELEASE_BITS), (WM_SYSKEYUP, VK_MENU, KEY_RELEASE_BITS)),
+    "key release": posts((WM_KEYUP, VK_A, KEY_RELEASE_BITS),
+                         (WM_SYSKEYUP, VK_MENU, KEY_RELEASE_BITS)),
     "button release": posts((WM_LBUTTONUP,), (WM_RBUTTONUP,), (WM_MBUTTONUP,)),
     "character and double-click": posts((WM_CHAR, ord("a"), 1), (WM_LBUTTONDBLCLK,)),
 }

@@ -27,7 +27,8 @@ def main(argv):
     folder.mkdir(parents=True, exist_ok=True)
     for old in folder.glob("lumivex-*.png"):
         old.unlink()
-    print(f"Starting a private display and Wine prefix (about 10 s) for: lumivex.scr {' '.join(switches)}")
+    print("Starting a private display and Wine prefix (about 10 s) for: lumivex.scr",
+          *switches)
     with WineSession() as wine:
         installed = wine.install([saver], "lumivex") / saver.name
         wine.xdotool("mousemove", 512, 384)
@@ -61,8 +62,13 @@ def main(argv):
         print(f"  {shot.resolve()}")
     if ended is not None:
         print(f"lumivex.scr ended with exit code {ended}.")
+    else:
+        print("lumivex.scr was still running; it was stopped with the private session.")
     return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    try:
+        sys.exit(main(sys.argv))
+    except KeyboardInterrupt:  # the session has been stopped on the way out
+        sys.exit(130)

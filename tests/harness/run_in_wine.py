@@ -34,7 +34,8 @@ class OutputWatch(threading.Thread):
             sys.stdout.write(line)
             sys.stdout.flush()
             self.started = self.started or line.startswith("[==========] Running")
-            self.summarised = self.summarised or (line.startswith("[==========]") and " ran." in line)
+            self.summarised = self.summarised or (
+                line.startswith("[==========]") and " ran." in line)
 
 
 def main(argv):
@@ -66,4 +67,7 @@ def main(argv):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    try:
+        sys.exit(main(sys.argv))
+    except KeyboardInterrupt:  # the session has been stopped on the way out
+        sys.exit(130)

@@ -91,6 +91,14 @@ def _kill(pid, grace=5.0):
         pass
 
 
+def _popen_logged(command, log, **popen_args):
+    """Starts one of the session's servers with its output in `log`. In a session of its own,
+    so that a Ctrl-C at the terminal reaches only us and we stop the servers in order."""
+    with open(log, "wb") as output:
+        return subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=output,
+                                stderr=subprocess.STDOUT, start_new_session=True, **popen_args)
+
+
 def _clean_up(root, env, xvfb_pid, server_pid):
     """Stops a session's processes and removes its files; safe to call twice."""
     if server_pid is not None and _process_alive(server_pid):
@@ -173,17 +181,17 @@ class WineSession:
         width, height = self.screen_size
         try:
             # -wr: a white root, so that any part of the screen no window covers stands out.
-            self._xvfb = subprocess.Popen(
+            self._xvfb = _popen_logged(
                 ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
                  "-nolisten", "tcp", "-wr", "-noreset"],
-                pass_fds=(write_end,), stdin=subprocess.DEVNULL,
-                stdout=open(self.root / "xvfb.log", "wb"), stderr=subprocess.STDOUT)
+                self.root / "xvfb.log", pass_fds=(write_end,))
             os.close(write_end)
             write_end = None
             number = b""
             deadline = time.monotonic() + 60
             while not number.endswith(b"\n"):
-                ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+                left = max(0.0, deadline - time.monotonic())
+                ready, _, _ = select.select([read_end], [], [], left)
                 chunk = os.read(read_end, 16) if ready else b""
                 if not chunk:
                     raise RuntimeError("Xvfb did not report a display: "
@@ -196,10 +204,8 @@ class WineSession:
                 os.close(write_end)
 
     def _start_wineserver(self):
-        self._server = subprocess.Popen(["wineserver", "--foreground", "--persistent"],
-                                        env=self.env, stdin=subprocess.DEVNULL,
-                                        stdout=open(self.root / "wineserver.log", "wb"),
-                                        stderr=subprocess.STDOUT)
+        self._server = _popen_logged(["wineserver", "--foreground", "--persistent"],
+                                     self.root / "wineserver.log", env=self.env)
         # A client that finds no server starts one of its own; only go on once ours listens.
         stat = self.prefix.stat()
         server_dir = f"server-{stat.st_dev:x}-{stat.st_ino:x}"
