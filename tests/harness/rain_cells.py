@@ -1,0 +1,148 @@
+"""Reading the rain off a screenshot. The saver draws each 10 x 15 cell of its window either black
+or as one glyph of the grey sheet res/index.bmp tinted with one colour (channel x grey / 255), the
+last partial column and row clipped; this module reads a screen back cell by cell in those terms
+and names every cell that the rain could not have drawn."""
+
+from collections import Counter
+from dataclasses import dataclass, field
+from pathlib import Path
+
+from PIL import Image
+
+from winenv import wait_for
+
+ROOT = Path(__file__).resolve().parents[2]
+LARGE_SHEET = ROOT / "res" / "index.bmp"
+CELL_SIZE = (10, 15)
+BLACK = "black"
+
+# The design-time colours, 0x00BBGGRR.
+NORMAL_COLOR = 0x00009000
+LIGHT_COLOR = 0x0088FF88
+DARK_COLOR = 0x00006000
+
+
+def channels(color):
+    """(red, green, blue) of a 0x00BBGGRR colour."""
+    return color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF
+
+
+def load_glyphs(path=LARGE_SHEET, cell_size=CELL_SIZE):
+    """The sheet's glyphs, top to bottom, each as rows of grey levels."""
+    width, height = cell_size
+    with Image.open(path) as image:
+        if image.mode == "P":  # a grey palette: entry i is (i, i, i), so the red byte is the level
+            red = image.getpalette()[0::3]
+            levels = [red[index] for index in image.getdata()]
+        else:
+            levels = list(image.convert("L").getdata())
+        sheet_width, sheet_height = image.size
+    if sheet_width != width or sheet_height % height:
+        raise ValueError(f"{path}: {sheet_width}x{sheet_height} is not a column of {width}x{height} cells")
+    return [[levels[(glyph * height + y) * width:(glyph * height + y + 1) * width]
+             for y in range(height)]
+            for glyph in range(sheet_height // height)]
+
+
+def tinted_cell(glyph, color, width, height):
+    """The RGB bytes the saver puts on screen for `glyph` tinted with `color`, clipped to the
+    top-left `width` x `height` pixels."""
+    red, green, blue = channels(color)
+    out = bytearray()
+    for row in glyph[:height]:
+        for grey in row[:width]:
+            out += bytes((red * grey // 255, green * grey // 255, blue * grey // 255))
+    return bytes(out)
+
+
+@dataclass
+class CellMap:
+    """What one screenshot shows, cell by cell."""
+    cells: dict                                   # (column, row) -> colour, BLACK, or None
+    foreign: list = field(default_factory=list)   # cells the rain could not have drawn
+    contents: dict = field(default_factory=dict)  # (column, row) -> the cell's pixel bytes
+
+    @property
+    def perfect(self):
+        return not self.foreign
+
+    def count(self):
+        """Cells per colour (and BLACK)."""
+        return Counter(value for value in self.cells.values() if value is not None)
+
+    def glyph_cells(self):
+        return sum(1 for value in self.cells.values() if value not in (BLACK, None))
+
+    def of_color(self, colors):
+        """The cells showing one of `colors`, with their pixels."""
+        return {cell: self.contents[cell] for cell, value in self.cells.items() if value in colors}
+
+    def summary(self):
+        counts = ", ".join(f"{name if name == BLACK else f'0x{name:08X}'}: {n}"
+                           for name, n in sorted(self.count().items(), key=str))
+        return (f"{counts}; {len(self.foreign)} cells the rain cannot draw"
+                + (f", e.g. {self.foreign[:5]}" if self.foreign else ""))
+
+
+class CellReader:
+    """Knows every cell the rain can draw in the given colours at every clipped size that
+    occurs on a screen of `screen_size`, and classifies a screenshot's cells by them."""
+
+    def __init__(self, colors, screen_size, glyphs=None):
+        self.colors = list(colors)
+        self.screen_size = screen_size
+        self.glyphs = glyphs if glyphs is not None else load_glyphs()
+        width, height = CELL_SIZE
+        screen_width, screen_height = screen_size
+        widths = {width, screen_width % width or width}
+        heights = {height, screen_height % height or height}
+        self.known = {}
+        for w in widths:
+            for h in heights:
+                self.known[bytes(3 * w * h)] = BLACK
+                for color in self.colors:
+                    for glyph in self.glyphs:
+                        self.known.setdefault(tinted_cell(glyph, color, w, h), color)
+
+    def read(self, image):
+        """The CellMap of an RGB screenshot."""
+        if image.size != tuple(self.screen_size):
+            raise ValueError(f"screenshot is {image.size}, expected {self.screen_size}")
+        data = image.convert("RGB").tobytes()
+        screen_width, screen_height = self.screen_size
+        width, height = CELL_SIZE
+        result = CellMap(cells={})
+        for top in range(0, screen_height, height):
+            h = min(height, screen_height - top)
+            for left in range(0, screen_width, width):
+                w = min(width, screen_width - left)
+                pixels = b"".join(data[((top + y) * screen_width + left) * 3:
+                                       ((top + y) * screen_width + left + w) * 3]
+                                  for y in range(h))
+                cell = (left // width, top // height)
+                value = self.known.get(pixels)
+                result.cells[cell] = value
+                result.contents[cell] = pixels
+                if value is None:
+                    result.foreign.append(cell)
+        return result
+
+
+def wait_for_reading(shoot, reader, accept, timeout, what):
+    """Polls screenshots (`shoot` returns one) until one shows only cells the rain can draw and
+    `accept` holds for its CellMap, and returns that CellMap. The saver keeps drawing while a
+    shot is taken; a shot is one read of the screen, but Wine may hand a window's drawing to
+    the X server in more than one piece, so a single shot may catch a cell half redrawn. Such
+    a shot is passed over; a fault in the drawing shows in every shot and ends in the time-out."""
+    last = []
+
+    def ready():
+        reading = reader.read(shoot())
+        last[:] = [reading]
+        return reading if reading.perfect and accept(reading) else None
+
+    try:
+        return wait_for(ready, timeout=timeout, interval=0.2, what=what)
+    except TimeoutError as error:
+        shown = last[0].summary() if last else "no screenshot"
+        raise AssertionError(f"{error}; the last screenshot shows {shown}") from None
