@@ -7,6 +7,7 @@ import json
 import os
 import re
 import select
+import shutil
 import subprocess
 import sys
 from pathlib import Path
@@ -33,7 +34,6 @@ DIALOG_CLASS = "#32770"
 
 WS_POPUP = 0x80000000
 WS_CHILD = 0x40000000
-WS_VISIBLE = 0x10000000
 WS_CAPTION = 0x00C00000
 WS_THICKFRAME = 0x00040000
 WS_EX_TOPMOST = 0x00000008
@@ -155,8 +155,16 @@ class Desk:
         self.savers = []
         self.helper = None
 
-    def start(self, *switches):
-        saver = Saver(self.session.spawn(self.saver_path, *switches), switches)
+    def install_copy(self, folder, name):
+        """Another copy of lumivex.scr, as C:\\<folder>\\<name>; returns its C:\\ path."""
+        target = self.session.drive_c / folder
+        target.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(SAVER, target / name)
+        return self.session.windows_path(target / name)
+
+    def start(self, *switches, program=None):
+        """Starts lumivex.scr (or the copy `program`) with `switches`."""
+        saver = Saver(self.session.spawn(program or self.saver_path, *switches), switches)
         self.savers.append(saver)
         return saver
 

@@ -58,8 +58,12 @@ def test_password_change_mode_shows_no_window(desk, helper):
     assert not seen
 
 
-def test_bad_preview_handle_shows_the_exception_box(desk, helper):
-    saver = desk.start("/p", "x")
+@pytest.mark.parametrize("copy", [None, ("Program Files/Lumivex Test", "Lumivex Saver.scr")],
+                         ids=["installed", "path with blanks"])
+def test_bad_preview_handle_shows_the_exception_box(desk, helper, copy):
+    # Run from a quoted path with blanks, the program must still find its switch after it.
+    program = desk.install_copy(*copy) if copy else None
+    saver = desk.start("/p", "x", program=program)
     [box] = wait_for(lambda: [d for d in helper.dialogs() if d["visible"]],
                      timeout=APPEAR_TIMEOUT, what="the exception box")
     assert (box["caption"], box["text"], box["buttons"]) == \
