@@ -1,0 +1,271 @@
+"""The whole saver under Wine, as `make bench` prints it: lumivex.scr /s at the design-time
+settings (a fresh prefix has no stored settings) beside idle_baseline.exe, the same idle loop and
+full-screen black window with no rain, each for a fixed wall time on a private display and prefix.
+
+Per program: CPU seconds per wall second of its Windows process (utime + stime of every thread,
+from /proc), its peak resident memory (VmHWM), the CPU of the session's wineserver and Xvfb, and
+the rain steps per second read off the screen. The saver draws each step's cells straight onto
+its window, and Wine hands the window's changes to the X server when the loop next looks at its
+queue, a few ms later and in one piece: a step reaches the screen as one change. A probe reads
+a full-width band of the screen from the X server every 4 ms and counts the changes; changes
+closer together than half a step interval are counted once, since the pacer cannot fire twice
+within one interval. The band holds 4 of the 52 cell rows, where a design step re-rolls or draws
+about ten cells on average, so a step that leaves it unchanged is vanishingly rare.
+"""
+
+import argparse
+import ctypes
+import os
+import statistics
+import sys
+import time
+import zlib
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[1]
+sys.path.insert(0, str(ROOT / "tests" / "harness"))
+from winenv import WineSession, wait_for  # noqa: E402
+import screen  # noqa: E402
+
+DESIGN_INTERVAL_MS = 60          # 210 - Speed 150
+PROBE_PERIOD = 0.004             # seconds between two reads of the band
+BAND = (0, 360, 1024, 60)        # x, y, width, height: cell rows 24 to 27
+SETTLE_SECONDS = 3               # after the screen is covered, before measuring
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+
+
+# ---- reading the screen from the X server -----------------------------------------------------
+
+class _ImageFunctions(ctypes.Structure):
+    _fields_ = [(name, ctypes.c_void_p) for name in
+                ("create_image", "destroy_image", "get_pixel", "put_pixel", "sub_image", "add_pixel")]
+
+
+class _XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
+                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
+                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int),
+                ("red_mask", ctypes.c_ulong), ("green_mask", ctypes.c_ulong),
+                ("blue_mask", ctypes.c_ulong), ("obdata", ctypes.c_void_p), ("f", _ImageFunctions)]
+
+
+class BandProbe:
+    """Reads one rectangle of the root window again and again into one client-side image and
+    returns a checksum of its pixels. Each read is one X request, so it sees the screen between
+    two of Wine's updates, never in the middle of one."""
+
+    Z_PIXMAP = 2
+    ALL_PLANES = ctypes.c_ulong(-1).value
+
+    def __init__(self, display, band=BAND):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x11.XGetImage.restype = ctypes.POINTER(_XImage)
+        self.x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                       ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        self.x11.XGetSubImage.restype = ctypes.POINTER(_XImage)
+        self.x11.XGetSubImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
+                                          ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
+                                          ctypes.c_ulong, ctypes.c_int, ctypes.POINTER(_XImage),
+                                          ctypes.c_int, ctypes.c_int]
+        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.display = self.x11.XOpenDisplay(display.encode())
+        if not self.display:
+            raise RuntimeError(f"cannot open X display {display}")
+        self.root = self.x11.XDefaultRootWindow(self.display)
+        self.band = band
+        self.image = self.x11.XGetImage(self.display, self.root, *band, self.ALL_PLANES, self.Z_PIXMAP)
+        if not self.image:
+            self.x11.XCloseDisplay(self.display)
+            raise RuntimeError(f"cannot read {band} of the screen")
+        self.size = self.image.contents.bytes_per_line * self.image.contents.height
+
+    def read(self):
+        self.x11.XGetSubImage(self.display, self.root, *self.band, self.ALL_PLANES, self.Z_PIXMAP,
+                              self.image, 0, 0)
+        return zlib.crc32(ctypes.string_at(self.image.contents.data, self.size))
+
+    def close(self):
+        destroy = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.POINTER(_XImage))(
+            self.image.contents.f.destroy_image)
+        destroy(self.image)
+        self.x11.XCloseDisplay(self.display)
+
+
+# ---- process figures --------------------------------------------------------------------------
+
+def cpu_seconds(pid):
+    """utime + stime of all the process's threads, in seconds."""
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+
+
+def peak_memory_kib(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1])
+    raise RuntimeError(f"no VmHWM for process {pid}")
+
+
+def windows_process(session, command_start):
+    """The process id of the Windows process whose command line starts with `command_start`
+    (Wine's loader puts the Windows command line there), among this session's processes."""
+    marker = f"WINEPREFIX={session.prefix}".encode()
+
+    def find():
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open(f"/proc/{entry}/cmdline", "rb") as cmdline:
+                    command = cmdline.read().replace(b"\0", b" ").decode(errors="replace")
+                with open(f"/proc/{entry}/environ", "rb") as environ:
+                    ours = marker in environ.read().split(b"\0")
+            except OSError:
+                continue
+            if ours and command.startswith(command_start):
+                return int(entry)
+        return None
+
+    return wait_for(find, timeout=60, interval=0.1, what=f"the Windows process {command_start}")
+
+
+def server_pids():
+    """The session's Xvfb and wineserver: this process started them."""
+    found = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/status") as status:
+                fields = dict(line.split(":\t", 1) for line in status if ":\t" in line)
+        except OSError:
+            continue
+        name = fields.get("Name", "").strip()
+        if int(fields.get("PPid", "0")) == os.getpid() and name.startswith(("Xvfb", "wineserver")):
+            found["Xvfb" if name.startswith("Xvfb") else "wineserver"] = int(entry)
+    if set(found) != {"Xvfb", "wineserver"}:
+        raise RuntimeError(f"the session's servers are not all found: {found}")
+    return found
+
+
+# ---- one measurement ---------------------------------------------------------------------------
+
+def steps_from_changes(changes, merge_gap):
+    """Screen changes merged into steps: a change less than `merge_gap` after the previous one
+    belongs to the same step."""
+    steps = []
+    for moment in changes:
+        if not steps or moment - steps[-1] >= merge_gap:
+            steps.append(moment)
+    return steps
+
+
+def measure(session, windows_path, args, seconds):
+    process = session.spawn(windows_path, *args)
+    try:
+        pid = windows_process(session, " ".join([windows_path, *args]))
+        wait_for(lambda: not screen.uncovered_tiles(screen.load(session.screenshot(session.root / "bench.png"))),
+                 timeout=120, interval=0.5, what=f"{windows_path} to cover the screen")
+        time.sleep(SETTLE_SECONDS)
+        servers = server_pids()
+        probe = BandProbe(session.display)
+        try:
+            own_before = time.process_time()
+            server_before = {name: cpu_seconds(p) for name, p in servers.items()}
+            before, start = cpu_seconds(pid), time.monotonic()
+            changes, last = [], probe.read()
+            next_read = start + PROBE_PERIOD
+            while True:
+                now = time.monotonic()
+                if now >= start + seconds:
+                    break
+                if next_read > now:
+                    time.sleep(next_read - now)
+                next_read += PROBE_PERIOD
+                value = probe.read()
+                if value != last:
+                    changes.append(time.monotonic())
+                    last = value
+            after, end = cpu_seconds(pid), time.monotonic()
+            server_after = {name: cpu_seconds(p) for name, p in servers.items()}
+            own = time.process_time() - own_before
+        finally:
+            probe.close()
+        wall = end - start
+        peak = peak_memory_kib(pid)
+    finally:
+        process.kill()
+        process.wait(timeout=30)
+    steps = steps_from_changes(changes, DESIGN_INTERVAL_MS / 2000)
+    gaps = [b - a for a, b in zip(steps, steps[1:])]
+    return {
+        "cpu": (after - before) / wall,
+        "servers": {name: (server_after[name] - server_before[name]) / wall for name in servers},
+        "probe": own / wall,
+        "changes": len(changes),
+        "steps": len(steps) / wall,
+        "median_gap_ms": 1000 * statistics.median(gaps) if gaps else None,
+        "peak_kib": peak,
+        "wall": wall,
+    }
+
+
+# ---- the table ---------------------------------------------------------------------------------
+
+def print_table(rows, seconds, size):
+    target = 1000 / DESIGN_INTERVAL_MS
+    print(f"== Whole saver under Wine on Xvfb {size[0]}x{size[1]}, {seconds:g} s each, design settings ==")
+    header = (f"{'program':<28}{'CPU s/s':>9}{'steps/s':>9}{'target':>8}{'step ms':>9}"
+              f"{'peak MiB':>10}{'wineserver':>12}{'Xvfb':>8}")
+    print(header)
+    for name, figures in rows:
+        steps = f"{figures['steps']:.1f}" if figures["steps"] else "-"
+        wanted = f"{target:.1f}" if figures["steps"] else "-"
+        gap = f"{figures['median_gap_ms']:.1f}" if figures["median_gap_ms"] else "-"
+        print(f"{name:<28}{figures['cpu']:>9.3f}{steps:>9}{wanted:>8}{gap:>9}"
+              f"{figures['peak_kib'] / 1024:>10.1f}{figures['servers']['wineserver']:>12.3f}"
+              f"{figures['servers']['Xvfb']:>8.3f}")
+    (_, saver), (_, idle) = rows
+    print(f"{'rain alone (difference)':<28}{saver['cpu'] - idle['cpu']:>9.3f}{'':>26}"
+          f"{(saver['peak_kib'] - idle['peak_kib']) / 1024:>10.1f}"
+          f"{saver['servers']['wineserver'] - idle['servers']['wineserver']:>12.3f}"
+          f"{saver['servers']['Xvfb'] - idle['servers']['Xvfb']:>8.3f}")
+    print("CPU s/s: the Windows process, all threads; wineserver and Xvfb: the session's servers.")
+    print(f"steps/s: changes of a {BAND[2]}x{BAND[3]} screen band read every {PROBE_PERIOD * 1000:g} ms"
+          f" ({saver['changes']} for the saver, {idle['changes']} for the baseline);"
+          f" step ms: median time between steps.")
+    print(f"Xvfb includes the probe's reads, alike in both rows; the probe itself used"
+          f" {saver['probe']:.3f} CPU s/s.")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("win_dir", type=Path, help="Windows build tree (lumivex.scr, bench/idle_baseline.exe)")
+    parser.add_argument("--seconds", type=float, default=20.0, help="measured wall time per program")
+    options = parser.parse_args()
+    saver = options.win_dir / "lumivex.scr"
+    baseline = options.win_dir / "bench" / "idle_baseline.exe"
+    missing = [str(p) for p in (saver, baseline) if not p.is_file()]
+    if missing:
+        sys.exit("bench_saver: missing " + ", ".join(missing) + " (build the Windows tree first)")
+    with WineSession() as session:
+        folder = session.install([saver, baseline], "lv")
+        rows = [
+            ("lumivex.scr /s", measure(session, session.windows_path(folder / saver.name), ["/s"],
+                                       options.seconds)),
+            ("idle baseline (no rain)", measure(session, session.windows_path(folder / baseline.name),
+                                                [], options.seconds)),
+        ]
+        print_table(rows, options.seconds, session.screen_size)
+
+
+if __name__ == "__main__":
+    main()
