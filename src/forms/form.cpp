@@ -53,7 +53,8 @@ void TForm::CreateParams(CreateParamsRecord& params) {
   if (layout_.border == BorderStyle::None) {
     params.style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
   } else {
-    params.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    // No WS_CLIPCHILDREN: a group box paints only its frame, so the form must paint under it.
+    params.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
     params.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   }
   if (layout_.stayOnTop) params.exStyle |= WS_EX_TOPMOST;
