@@ -122,8 +122,9 @@ int Serve(HostWindows& hosts) {
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (message.hwnd == nullptr && message.message == kCommandLine) {
       std::unique_ptr<std::string> line(reinterpret_cast<std::string*>(message.lParam));
-      if (!line || *line == "quit" || line->rfind("quit\r", 0) == 0) break;
+      if (!line) break;
       if (!line->empty() && line->back() == '\r') line->pop_back();
+      if (*line == "quit") break;
       std::cout << Run(hosts, *line) << std::endl;
       continue;
     }
