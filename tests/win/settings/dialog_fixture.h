@@ -1,0 +1,72 @@
+// Ground for the tests of the settings dialog in this process: an application object and the
+// process-wide values as the configure mode sets them, a settings key that is absent under both
+// roots at the start and end of each test, and a way to act on the dialog from inside its modal
+// loop, the way a user acts while it is up.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/surface.h"
+#include "forms/application.h"
+#include "settings/setupform.h"
+
+// Value name -> REG_DWORD bits, as the stored settings are laid out.
+using StoredValues = std::map<std::string, std::uint32_t>;
+
+// The values Ok writes when no control was touched and nothing was stored before.
+extern const StoredValues kDesignValues;
+// Stored values that differ from the built-in ones in every setting: red, cyan and navy, hues
+// that no tint of the built-in greens has, so a picture in them tells itself apart.
+extern const StoredValues kStoredValues;
+
+// Every value of the settings key under `root` (HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER);
+// nothing when the key is absent. A value that is not four bytes of REG_DWORD fails the test.
+std::optional<StoredValues> ReadSettingsKey(HKEY root);
+void WriteSettingsKey(HKEY root, const StoredValues& values);
+
+// A window's client area as 0x00BBGGRR pixels. Wine reads no pixels straight from a window
+// DC, so the picture is copied into a bitmap of our own first.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<Color> pixels;
+  Color At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+Picture ClientPicture(HWND window);
+
+// A key press and release as the system queues them for the window with the focus.
+void PostKey(HWND window, UINT virtualKey);
+
+class SetupDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Creates the dialog as the configure mode does (owned by the application, in SetupFrm).
+  TSetupFrm& OpenDialog(SettingsStore& store = DefaultSettingsStore());
+  // Shows the dialog modally and runs `whileShown` once from inside its modal loop; returns
+  // the modal result. A dialog still open long after the script has run is cancelled, and
+  // the test fails, rather than hang the run.
+  int RunModal(TSetupFrm& dialog, const std::function<void()>& whileShown);
+  // Runs the dialog's message loop (the preview animating in its idle time) until `condition`
+  // holds; false after a generous time-out.
+  bool PumpUntil(const std::function<bool()>& condition, unsigned timeoutMs = 15000);
+
+  TApplication& App() { return *application_; }
+
+ private:
+  static void RemoveSettingsKeys();
+
+  std::unique_ptr<TApplication> application_;
+  std::vector<bool> parentExisted_;
+};

@@ -1,0 +1,171 @@
+// Every way out of the settings dialog, driven with the messages the system queues for a user's
+// clicks and keys, and what each leaves in the registry: only Ok (the button, or Enter while no
+// other push button has the focus) stores, and every way closes the preview. A store that
+// refuses every key is reported in the application's error box and the dialog still closes.
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/globals.h"
+#include "dialog_fixture.h"
+#include "platform/registry_store.h"
+#include "saver/vellixfrm.h"
+
+namespace {
+
+using Action = std::function<void(TSetupFrm&)>;
+
+void Click(TButton& button) { ::PostMessageA(button.Handle(), BM_CLICK, 0, 0); }
+
+// Speed to its maximum and Inversion one step up, with the keys a user would press.
+const Action kEditSliders = [](TSetupFrm& dialog) {
+  PostKey(dialog.TrackSpeed.Handle(), VK_END);
+  PostKey(dialog.TrackInversion.Handle(), VK_RIGHT);
+};
+
+StoredValues EditedValues() {
+  StoredValues values = kDesignValues;
+  values["Speed"] = 200;
+  values["Inversion"] = 1;
+  return values;
+}
+
+class SetupClosingTest : public SetupDialogTest {};
+
+TEST_F(SetupClosingTest, OnlyOkStoresAndEveryWayOutClosesThePreview) {
+  struct Case {
+    const char* name;
+    bool storedBefore;  // kStoredValues under HKEY_LOCAL_MACHINE, else no key at all
+    std::vector<Action> actions;
+    int result;
+    std::optional<StoredValues> storedAfter;
+  };
+  const Action focusOk = [](TSetupFrm& dialog) { ::SetFocus(dialog.ButtonOk.Handle()); };
+  auto key = [](UINT virtualKey) {
+    return Action([virtualKey](TSetupFrm&) { PostKey(::GetFocus(), virtualKey); });
+  };
+  const Case cases[] = {
+      {"Ok clicked", false, {kEditSliders, [](TSetupFrm& d) { Click(d.ButtonOk); }}, mrOk, EditedValues()},
+      {"Enter on Ok", false, {kEditSliders, focusOk, key(VK_RETURN)}, mrOk, EditedValues()},
+      {"Enter after Tab to Cancel", false, {kEditSliders, focusOk, key(VK_TAB), key(VK_RETURN)}, mrCancel,
+       std::nullopt},
+      {"Cancel clicked", false, {kEditSliders, [](TSetupFrm& d) { Click(d.ButtonCancel); }}, mrCancel, std::nullopt},
+      {"Esc", false, {kEditSliders, focusOk, key(VK_ESCAPE)}, mrCancel, std::nullopt},
+      {"close box", false,
+       {kEditSliders, [](TSetupFrm& d) { ::PostMessageA(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }}, mrCancel,
+       std::nullopt},
+      {"Default then Ok", true,
+       {[](TSetupFrm& d) { Click(d.ButtonDefault); }, [](TSetupFrm& d) { Click(d.ButtonOk); }}, mrOk,
+       kDesignValues},
+      {"Default then Cancel", true,
+       {[](TSetupFrm& d) { Click(d.ButtonDefault); }, [](TSetupFrm& d) { Click(d.ButtonCancel); }}, mrCancel,
+       kStoredValues},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    if (c.storedBefore) WriteSettingsKey(HKEY_LOCAL_MACHINE, kStoredValues);
+    TSetupFrm& dialog = OpenDialog();
+    // Posted in order, as the system queues input: the modal loop takes them one by one.
+    const int result = RunModal(dialog, [&] {
+      for (const Action& action : c.actions) action(dialog);
+    });
+
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(ReadSettingsKey(HKEY_LOCAL_MACHINE), c.storedAfter);
+    EXPECT_EQ(ReadSettingsKey(HKEY_CURRENT_USER), std::nullopt);
+    ASSERT_NE(VellixForm, nullptr);
+    EXPECT_EQ(VellixForm->RainField, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(VellixForm->Handle()));
+  }
+}
+
+// A store in which no key can be opened or created, under either root.
+class RefusingStore : public SettingsStore {
+ public:
+  std::unique_ptr<SettingsKey> OpenKey(StoreRoot, const std::string&, KeyMode) override { return nullptr; }
+};
+
+// What a message box of this process showed, read and dismissed from another thread while
+// the box's own modal loop runs on the user-interface thread.
+struct MessageBoxSeen {
+  bool found = false;
+  std::string caption;
+  std::string text;
+  std::vector<std::string> buttons;
+};
+
+HWND FindOwnMessageBox() {
+  struct Search {
+    DWORD process;
+    HWND found;
+  } search{::GetCurrentProcessId(), nullptr};
+  ::EnumWindows(
+      [](HWND window, LPARAM data) {
+        auto* search = reinterpret_cast<Search*>(data);
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        char name[32] = {};
+        ::GetClassNameA(window, name, sizeof name);
+        if (process != search->process || std::string(name) != "#32770" || !::IsWindowVisible(window)) return TRUE;
+        search->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+MessageBoxSeen ReadAndDismissMessageBox(const std::atomic<bool>& stop) {
+  MessageBoxSeen seen;
+  const ULONGLONG deadline = ::GetTickCount64() + 30000;
+  HWND box = nullptr;
+  while (!stop && !(box = FindOwnMessageBox()) && ::GetTickCount64() < deadline) ::Sleep(20);
+  if (!box) return seen;
+  seen.found = true;
+  char text[512] = {};
+  ::GetWindowTextA(box, text, sizeof text);
+  seen.caption = text;
+  ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the message's static control
+  seen.text = text;
+  HWND ok = nullptr;
+  for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    char name[32] = {};
+    ::GetClassNameA(child, name, sizeof name);
+    if (_stricmp(name, "Button") != 0 || !::IsWindowVisible(child)) continue;
+    ::GetWindowTextA(child, text, sizeof text);
+    seen.buttons.push_back(text);
+    ok = child;
+  }
+  DWORD_PTR ignored = 0;
+  if (ok) ::SendMessageTimeoutA(ok, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+  return seen;
+}
+
+TEST_F(SetupClosingTest, StoreRefusingEveryKeyIsReportedAndTheDialogStillCloses) {
+  RefusingStore refusing;
+  StandardUserStore standardUser(refusing);
+  TSetupFrm& dialog = OpenDialog(standardUser);
+
+  std::atomic<bool> stop{false};
+  MessageBoxSeen box;
+  std::thread reader([&] { box = ReadAndDismissMessageBox(stop); });
+  const int result = RunModal(dialog, [&] { Click(dialog.ButtonOk); });
+  stop = true;
+  reader.join();
+
+  ASSERT_TRUE(box.found) << "no message box appeared";
+  EXPECT_EQ(box.caption, "Lumivex Screensaver");
+  // The box adds a full stop only after a character that sorts after it; a quote does not.
+  EXPECT_EQ(box.text, "Failed to create key 'SOFTWARE\\Orvanta\\Lumivex'");
+  EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+  EXPECT_EQ(result, mrOk);
+  EXPECT_EQ(VellixForm->RainField, nullptr);
+  EXPECT_FALSE(::IsWindowVisible(dialog.Handle()));
+}
+
+}  // namespace
