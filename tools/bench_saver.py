@@ -7,94 +7,30 @@ from /proc), its peak resident memory (VmHWM), the CPU of the session's wineserv
 the rain steps per second read off the screen. The saver draws each step's cells straight onto
 its window, and Wine hands the window's changes to the X server when the loop next looks at its
 queue, a few ms later and in one piece: a step reaches the screen as one change. A probe reads
-a full-width band of the screen from the X server every 4 ms and counts the changes; changes
+a full-width band of the screen from the X server every 4 ms, each in one request, and counts the changes; changes
 closer together than half a step interval are counted once, since the pacer cannot fire twice
 within one interval. The band holds 4 of the 52 cell rows, where a design step re-rolls or draws
 about ten cells on average, so a step that leaves it unchanged is vanishingly rare.
 """
 
 import argparse
-import ctypes
 import os
 import statistics
 import sys
 import time
-import zlib
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "harness"))
 from winenv import WineSession, wait_for  # noqa: E402
 import screen  # noqa: E402
+from xscreen import ScreenReader  # noqa: E402
 
 DESIGN_INTERVAL_MS = 60          # 210 - Speed 150
 PROBE_PERIOD = 0.004             # seconds between two reads of the band
 BAND = (0, 360, 1024, 60)        # x, y, width, height: cell rows 24 to 27
 SETTLE_SECONDS = 3               # after the screen is covered, before measuring
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
-
-
-# ---- reading the screen from the X server -----------------------------------------------------
-
-class _ImageFunctions(ctypes.Structure):
-    _fields_ = [(name, ctypes.c_void_p) for name in
-                ("create_image", "destroy_image", "get_pixel", "put_pixel", "sub_image", "add_pixel")]
-
-
-class _XImage(ctypes.Structure):
-    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
-                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
-                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
-                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int),
-                ("red_mask", ctypes.c_ulong), ("green_mask", ctypes.c_ulong),
-                ("blue_mask", ctypes.c_ulong), ("obdata", ctypes.c_void_p), ("f", _ImageFunctions)]
-
-
-class BandProbe:
-    """Reads one rectangle of the root window again and again into one client-side image and
-    returns a checksum of its pixels. Each read is one X request, so it sees the screen between
-    two of Wine's updates, never in the middle of one."""
-
-    Z_PIXMAP = 2
-    ALL_PLANES = ctypes.c_ulong(-1).value
-
-    def __init__(self, display, band=BAND):
-        self.x11 = ctypes.CDLL("libX11.so.6")
-        self.x11.XOpenDisplay.restype = ctypes.c_void_p
-        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
-        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        self.x11.XGetImage.restype = ctypes.POINTER(_XImage)
-        self.x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
-                                       ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-        self.x11.XGetSubImage.restype = ctypes.POINTER(_XImage)
-        self.x11.XGetSubImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
-                                          ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
-                                          ctypes.c_ulong, ctypes.c_int, ctypes.POINTER(_XImage),
-                                          ctypes.c_int, ctypes.c_int]
-        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self.display = self.x11.XOpenDisplay(display.encode())
-        if not self.display:
-            raise RuntimeError(f"cannot open X display {display}")
-        self.root = self.x11.XDefaultRootWindow(self.display)
-        self.band = band
-        self.image = self.x11.XGetImage(self.display, self.root, *band, self.ALL_PLANES, self.Z_PIXMAP)
-        if not self.image:
-            self.x11.XCloseDisplay(self.display)
-            raise RuntimeError(f"cannot read {band} of the screen")
-        self.size = self.image.contents.bytes_per_line * self.image.contents.height
-
-    def read(self):
-        self.x11.XGetSubImage(self.display, self.root, *self.band, self.ALL_PLANES, self.Z_PIXMAP,
-                              self.image, 0, 0)
-        return zlib.crc32(ctypes.string_at(self.image.contents.data, self.size))
-
-    def close(self):
-        destroy = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.POINTER(_XImage))(
-            self.image.contents.f.destroy_image)
-        destroy(self.image)
-        self.x11.XCloseDisplay(self.display)
 
 
 # ---- process figures --------------------------------------------------------------------------
@@ -168,37 +104,40 @@ def steps_from_changes(changes, merge_gap):
     return steps
 
 
+def screen_changes(probe, seconds):
+    """Moments (time.monotonic) at which the probe's band differed from its previous read."""
+    start = time.monotonic()
+    changes, last = [], probe.checksum()
+    next_read = start + PROBE_PERIOD
+    while time.monotonic() < start + seconds:
+        delay = next_read - time.monotonic()
+        if delay > 0:
+            time.sleep(delay)
+        next_read += PROBE_PERIOD
+        value = probe.checksum()
+        if value != last:
+            changes.append(time.monotonic())
+            last = value
+    return changes
+
+
 def measure(session, windows_path, args, seconds):
     process = session.spawn(windows_path, *args)
     try:
         pid = windows_process(session, " ".join([windows_path, *args]))
-        wait_for(lambda: not screen.uncovered_tiles(screen.load(session.screenshot(session.root / "bench.png"))),
-                 timeout=120, interval=0.5, what=f"{windows_path} to cover the screen")
+        with ScreenReader(session.display, (0, 0, *session.screen_size)) as whole:
+            wait_for(lambda: not screen.uncovered_tiles(whole.shot()), timeout=120, interval=0.5,
+                     what=f"{windows_path} to cover the screen")
         time.sleep(SETTLE_SECONDS)
         servers = server_pids()
-        probe = BandProbe(session.display)
-        try:
+        with ScreenReader(session.display, BAND) as probe:
             own_before = time.process_time()
             server_before = {name: cpu_seconds(p) for name, p in servers.items()}
             before, start = cpu_seconds(pid), time.monotonic()
-            changes, last = [], probe.read()
-            next_read = start + PROBE_PERIOD
-            while True:
-                now = time.monotonic()
-                if now >= start + seconds:
-                    break
-                if next_read > now:
-                    time.sleep(next_read - now)
-                next_read += PROBE_PERIOD
-                value = probe.read()
-                if value != last:
-                    changes.append(time.monotonic())
-                    last = value
+            changes = screen_changes(probe, seconds)
             after, end = cpu_seconds(pid), time.monotonic()
             server_after = {name: cpu_seconds(p) for name, p in servers.items()}
             own = time.process_time() - own_before
-        finally:
-            probe.close()
         wall = end - start
         peak = peak_memory_kib(pid)
     finally:

@@ -4,19 +4,19 @@ sheet tinted with a design colour, bright heads no more than the fallers that dr
 
 from conftest import SAVER_CLASS, wait_for_windows
 from rain_cells import (BLACK, DARK_COLOR, LIGHT_COLOR, NORMAL_COLOR, CellReader,
-                        wait_for_reading)
+                        shoot, wait_for_reading)  # noqa: F401 (shoot: a fixture)
 
 PLENTY = 300               # glyph cells: a few seconds of rain at the design settings
 DESIGN_FALLERS = 18        # Density 20, Balance -30
 RAIN_TIMEOUT = 90
 
 
-def test_every_cell_is_black_or_one_glyph_in_a_design_colour(desk, helper):
+def test_every_cell_is_black_or_one_glyph_in_a_design_colour(desk, helper, shoot):
     saver = desk.start("/s")
     wait_for_windows(helper, SAVER_CLASS, parent=0)
     reader = CellReader([NORMAL_COLOR, LIGHT_COLOR, DARK_COLOR], desk.session.screen_size)
 
-    reading = wait_for_reading(lambda: desk.screenshot("rain"), reader,
+    reading = wait_for_reading(shoot, reader,
                                lambda r: r.glyph_cells() >= PLENTY, RAIN_TIMEOUT,
                                f"{PLENTY} glyph cells and nothing else but black")
 

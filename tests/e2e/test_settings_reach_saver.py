@@ -4,7 +4,7 @@ after the colours in the store change, a second preview's "LumivexInit" broadcas
 saver draw in the new ones."""
 
 from conftest import SAVER_CLASS, wait_for, wait_for_windows
-from rain_cells import CellReader, wait_for_reading
+from rain_cells import CellReader, shoot, wait_for_reading  # noqa: F401 (shoot: a fixture)
 
 KEY = r"HKLM\SOFTWARE\Orvanta\Lumivex"
 # Fast steps and few actors: Density 0 and Balance 0 make 5 fallers and 5 erasers, where the
@@ -32,7 +32,7 @@ def changed_cells(earlier, later):
     return sum(1 for cell, pixels in later.contents.items() if earlier.contents[cell] != pixels)
 
 
-def test_stored_colours_reach_the_saver_and_a_broadcast_reloads_them(desk, helper):
+def test_stored_colours_reach_the_saver_and_a_broadcast_reloads_them(desk, helper, shoot):
     store(desk, {**NUMBERS, **dict(zip(COLOR_NAMES, FIRST))})
     # Host windows for the two previews, made before the saver: a new window shown later would
     # take the activation from the saver, and that closes it.
@@ -40,8 +40,7 @@ def test_stored_colours_reach_the_saver_and_a_broadcast_reloads_them(desk, helpe
     second_host = helper.host(200, 150, 300, 40)
     saver = desk.start("/s")
     wait_for_windows(helper, SAVER_CLASS, parent=0)
-    shoot = lambda: desk.screenshot("settings")
-    first_normal, first_light, first_dark = screen_colors(FIRST)
+    first_light = screen_colors(FIRST)[1]
     new_colors = screen_colors(SECOND)
 
     reader = CellReader(screen_colors(FIRST), desk.session.screen_size)
