@@ -34,8 +34,8 @@ def changed_cells(earlier, later):
 
 def test_stored_colours_reach_the_saver_and_a_broadcast_reloads_them(desk, helper, shoot):
     store(desk, {**NUMBERS, **dict(zip(COLOR_NAMES, FIRST))})
-    # Host windows for the two previews, made before the saver: a new window shown later would
-    # take the activation from the saver, and that closes it.
+    # Host windows for the two previews, made before the saver, so that no new window appears
+    # while it runs (one that took the activation would rightly close it).
     preview_host = helper.host(200, 150, 40, 40)
     second_host = helper.host(200, 150, 300, 40)
     saver = desk.start("/s")
