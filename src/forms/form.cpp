@@ -187,6 +187,17 @@ LRESULT TForm::Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       owner_->Guard([this] { Close(); });
       return 0;
+    case WM_ACTIVATE:
+      if (activeControl_) {
+        if (LOWORD(wParam) == WA_INACTIVE) {
+          HWND focus = ::GetFocus();
+          if (focus && ::IsChild(window, focus)) activeControl_ = focus;
+        } else if (::IsWindow(activeControl_)) {
+          ::SetFocus(activeControl_);
+          return 0;
+        }
+      }
+      break;
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT) {
         ::SetCursor(layout_.cursorHidden ? nullptr : ::LoadCursorA(nullptr, IDC_ARROW));

@@ -73,6 +73,9 @@ class TForm {
   bool WantsDialogKeys() const { return layout_.dialogKeys; }
   // Pixels at 96 DPI scaled to the form's DPI (1:1 unless the layout scales).
   int Scale(int pixels) const;
+  // The control that takes the focus whenever the form is activated; the form keeps track of
+  // it as the focus moves, so switching away and back returns to the same control.
+  void SetActiveControl(HWND control) { activeControl_ = control; }
 
  protected:
   virtual void CreateParams(CreateParamsRecord& params);
@@ -102,4 +105,5 @@ class TForm {
   bool modal_ = false;
   bool destroying_ = false;
   int dpi_ = 96;
+  HWND activeControl_ = nullptr;
 };

@@ -113,6 +113,7 @@ void TSetupFrm::CreateControls() {
       }
     }
   }
+  SetActiveControl(ButtonOk.Handle());
   Timer1.Create(*this, kTimer1Id, kTimer1Interval);
   Timer1.OnTimer = [this] { Timer1Timer(); };
   SettingsChanged = false;
