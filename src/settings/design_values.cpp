@@ -6,10 +6,10 @@
 
 DesignValues CaptureDesignValues(const SettingControls& controls) {
   DesignValues values;
-  for (const SettingSpec& spec : kSettings) values.*spec.captured = controls.Get(spec.id);
+  for (const SettingInfo& setting : kSettings) values.*setting.captured = controls.Get(setting.id);
   return values;
 }
 
 void RestoreDesignValues(const DesignValues& values, SettingControls& controls) {
-  for (SettingId id : kRestoreOrder) controls.Set(id, values.*SpecOf(id).captured);
+  for (SettingId id : kRestoreOrder) controls.Set(id, values.*InfoOf(id).captured);
 }

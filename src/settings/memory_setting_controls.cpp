@@ -6,16 +6,16 @@
 
 MemorySettingControls::MemorySettingControls(std::function<void(SettingId)> onSliderChange)
     : onSliderChange(std::move(onSliderChange)) {
-  for (const SettingSpec& spec : kSettings) values[static_cast<std::size_t>(spec.id)] = spec.designValue;
+  for (const SettingInfo& setting : kSettings) values[static_cast<std::size_t>(setting.id)] = setting.designValue;
 }
 
 std::int32_t MemorySettingControls::Get(SettingId id) const { return values[static_cast<std::size_t>(id)]; }
 
 void MemorySettingControls::Set(SettingId id, std::int32_t value) {
-  const SettingSpec& spec = SpecOf(id);
+  const SettingInfo& setting = InfoOf(id);
   std::int32_t& held = values[static_cast<std::size_t>(id)];
-  const std::int32_t admitted = ClampToRange(spec, value);
+  const std::int32_t admitted = ClampToRange(setting, value);
   if (admitted == held) return;
   held = admitted;
-  if (spec.kind == SettingKind::Slider && onSliderChange) onSliderChange(id);
+  if (setting.kind == SettingKind::Slider && onSliderChange) onSliderChange(id);
 }

@@ -24,7 +24,7 @@ static constexpr bool NamesEachOnce(const SettingOrder& order) {
 static_assert(NamesEachOnce(kLoadOrder) && NamesEachOnce(kStoreOrder) && NamesEachOnce(kRestoreOrder),
               "an order must name every setting once");
 
-std::int32_t ClampToRange(const SettingSpec& spec, std::int32_t value) {
-  if (spec.kind == SettingKind::Colour) return value;
-  return std::clamp(value, spec.minimum, spec.maximum);
+std::int32_t ClampToRange(const SettingInfo& setting, std::int32_t value) {
+  if (setting.kind == SettingKind::Colour) return value;
+  return std::clamp(value, setting.minimum, setting.maximum);
 }

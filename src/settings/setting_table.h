@@ -16,7 +16,7 @@ inline constexpr std::size_t kSettingCount = 8;
 // A slider holds a clamped position; a colour panel holds any 32-bit 0x00BBGGRR value.
 enum class SettingKind { Slider, Colour };
 
-struct SettingSpec {
+struct SettingInfo {
   SettingId id;
   const char* storeName;
   SettingKind kind;
@@ -27,7 +27,7 @@ struct SettingSpec {
 };
 
 // Indexed by SettingId.
-inline constexpr std::array<SettingSpec, kSettingCount> kSettings = {{
+inline constexpr std::array<SettingInfo, kSettingCount> kSettings = {{
     {SettingId::Speed, "Speed", SettingKind::Slider, 100, 200, 150, &DesignValues::DefSpeed},
     {SettingId::Density, "Density", SettingKind::Slider, 0, 200, 20, &DesignValues::DefDensity},
     {SettingId::Balance, "Balance", SettingKind::Slider, -100, 100, -30, &DesignValues::DefBalance},
@@ -38,7 +38,7 @@ inline constexpr std::array<SettingSpec, kSettingCount> kSettings = {{
     {SettingId::DarkColor, "Dark Color", SettingKind::Colour, 0, 0, 0x00006000, &DesignValues::DefDarkColor},
 }};
 
-constexpr const SettingSpec& SpecOf(SettingId id) { return kSettings[static_cast<std::size_t>(id)]; }
+constexpr const SettingInfo& InfoOf(SettingId id) { return kSettings[static_cast<std::size_t>(id)]; }
 
 using SettingOrder = std::array<SettingId, kSettingCount>;
 
@@ -60,4 +60,4 @@ inline constexpr SettingOrder kRestoreOrder = {
 
 // What a control does with a value it is given: a slider keeps it within its range,
 // a colour panel takes every bit unchanged.
-std::int32_t ClampToRange(const SettingSpec& spec, std::int32_t value);
+std::int32_t ClampToRange(const SettingInfo& setting, std::int32_t value);

@@ -14,7 +14,7 @@ void LoadSettings(SettingsStore& store, SettingControls& controls) {
   if (!key) key = store.OpenKey(StoreRoot::Machine, kSettingsKeyPath, KeyMode::ReadExisting);
   if (!key) return;
   for (SettingId id : kLoadOrder) {
-    const std::optional<std::int32_t> value = key->ReadInteger(SpecOf(id).storeName);
+    const std::optional<std::int32_t> value = key->ReadInteger(InfoOf(id).storeName);
     if (!value) return;
     controls.Set(id, *value);
   }
@@ -33,5 +33,5 @@ static std::unique_ptr<SettingsKey> OpenKeyForStoring(SettingsStore& store) {
 void StoreSettings(SettingsStore& store, const SettingControls& controls) {
   std::unique_ptr<SettingsKey> key = OpenKeyForStoring(store);
   if (!key) throw Exception(std::string("Failed to create key '") + kSettingsKeyPath + "'");
-  for (SettingId id : kStoreOrder) key->WriteInteger(SpecOf(id).storeName, controls.Get(id));
+  for (SettingId id : kStoreOrder) key->WriteInteger(InfoOf(id).storeName, controls.Get(id));
 }

@@ -71,7 +71,7 @@ void TSetupFrm::CreateControls() {
   HFONT font = font_.Get();
   for (const SetupControlLayout& control : kSetupLayout) {
     const ControlBounds bounds = ClientBounds(control);
-    const SettingSpec& setting = SpecOf(control.setting);
+    const SettingInfo& setting = InfoOf(control.setting);
     switch (control.kind) {
       case SetupControlKind::DefaultButton:
         ButtonOk.Create(*this, control.id, control.caption, true, mrOk, bounds, font);

@@ -23,7 +23,7 @@ TEST(MemorySettingControlsTest, SlidersClampAndReportOnlyMoves) {
       {SettingId::DarkColor, static_cast<std::int32_t>(0xFF123456), static_cast<std::int32_t>(0xFF123456), false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << SpecOf(c.id).storeName << " set to " << c.given);
+    SCOPED_TRACE(testing::Message() << InfoOf(c.id).storeName << " set to " << c.given);
     std::vector<SettingId> changes;
     MemorySettingControls controls([&](SettingId id) { changes.push_back(id); });
     controls.Set(c.id, c.given);
@@ -41,7 +41,7 @@ TEST(DesignValuesTest, CaptureBeforeLoadThenRestorePutsBuiltInValuesBack) {
   EXPECT_EQ(captured.DefLightColor, 0x0088FF88);
   EXPECT_EQ(captured.DefNormalColor, 0x00009000);
 
-  for (const SettingSpec& spec : kSettings) controls.Set(spec.id, spec.kind == SettingKind::Slider ? spec.maximum : 1);
+  for (const SettingInfo& setting : kSettings) controls.Set(setting.id, setting.kind == SettingKind::Slider ? setting.maximum : 1);
   RestoreDesignValues(captured, controls);
-  for (const SettingSpec& spec : kSettings) EXPECT_EQ(controls.Get(spec.id), spec.designValue) << spec.storeName;
+  for (const SettingInfo& setting : kSettings) EXPECT_EQ(controls.Get(setting.id), setting.designValue) << setting.storeName;
 }

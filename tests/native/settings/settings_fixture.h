@@ -12,13 +12,13 @@ using SettingValues = std::array<std::int32_t, kSettingCount>;
 
 inline SettingValues ValuesOf(const SettingControls& controls) {
   SettingValues values{};
-  for (const SettingSpec& spec : kSettings) values[static_cast<std::size_t>(spec.id)] = controls.Get(spec.id);
+  for (const SettingInfo& setting : kSettings) values[static_cast<std::size_t>(setting.id)] = controls.Get(setting.id);
   return values;
 }
 
 inline SettingValues DesignSettingValues() {
   SettingValues values{};
-  for (const SettingSpec& spec : kSettings) values[static_cast<std::size_t>(spec.id)] = spec.designValue;
+  for (const SettingInfo& setting : kSettings) values[static_cast<std::size_t>(setting.id)] = setting.designValue;
   return values;
 }
 
@@ -27,6 +27,6 @@ inline const SettingValues kStoredValues = {180, 60, 40, 100, 50, 0x00112233, 0x
 
 inline MemoryStore::Values CompleteKey(const SettingValues& values = kStoredValues) {
   MemoryStore::Values key;
-  for (const SettingSpec& spec : kSettings) key[spec.storeName] = Dword(values[static_cast<std::size_t>(spec.id)]);
+  for (const SettingInfo& setting : kSettings) key[setting.storeName] = Dword(values[static_cast<std::size_t>(setting.id)]);
   return key;
 }

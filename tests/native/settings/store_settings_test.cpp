@@ -10,7 +10,7 @@
 #include "settings_fixture.h"
 
 static void SetAll(SettingControls& controls, const SettingValues& values) {
-  for (const SettingSpec& spec : kSettings) controls.Set(spec.id, values[static_cast<std::size_t>(spec.id)]);
+  for (const SettingInfo& setting : kSettings) controls.Set(setting.id, values[static_cast<std::size_t>(setting.id)]);
 }
 
 static std::string ErrorOf(SettingsStore& store, const SettingControls& controls) {
@@ -34,8 +34,8 @@ TEST(StoreSettingsTest, WritesEightDwordsInStoreOrderToTheMachineKey) {
   EXPECT_EQ(store.Value(StoreRoot::Machine, "Balance"), balance);
   const StoredValue light{kDwordValueType, {0x88, 0xFF, 0x88, 0x00}};  // 0x0088FF88
   EXPECT_EQ(store.Value(StoreRoot::Machine, "Light Color"), light);
-  for (const SettingSpec& spec : kSettings) {
-    EXPECT_EQ(store.Value(StoreRoot::Machine, spec.storeName), Dword(spec.designValue)) << spec.storeName;
+  for (const SettingInfo& setting : kSettings) {
+    EXPECT_EQ(store.Value(StoreRoot::Machine, setting.storeName), Dword(setting.designValue)) << setting.storeName;
   }
   EXPECT_FALSE(store.HasKey(StoreRoot::User));
 }

@@ -52,7 +52,7 @@ static std::optional<RawValue> GetRaw(StoreRoot root, const std::string& name) {
 
 static std::vector<std::int32_t> ValuesOf(const SettingControls& controls) {
   std::vector<std::int32_t> values;
-  for (const SettingSpec& spec : kSettings) values.push_back(controls.Get(spec.id));
+  for (const SettingInfo& setting : kSettings) values.push_back(controls.Get(setting.id));
   return values;
 }
 
@@ -103,10 +103,10 @@ TEST_F(RegistryStoreTest, SettingsRoundTripUnderTheRootTheUserMayWrite) {
     edited.Set(SettingId::LightColor, static_cast<std::int32_t>(0xFF00FF00));
     StoreSettings(c.store, edited);
 
-    for (const SettingSpec& spec : kSettings) {
-      const std::optional<RawValue> raw = GetRaw(c.written, spec.storeName);
-      ASSERT_TRUE(raw) << spec.storeName;
-      EXPECT_EQ(raw->type, DWORD(REG_DWORD)) << spec.storeName;
+    for (const SettingInfo& setting : kSettings) {
+      const std::optional<RawValue> raw = GetRaw(c.written, setting.storeName);
+      ASSERT_TRUE(raw) << setting.storeName;
+      EXPECT_EQ(raw->type, DWORD(REG_DWORD)) << setting.storeName;
     }
     EXPECT_EQ(GetRaw(c.written, "Balance")->data, (std::vector<BYTE>{0xE2, 0xFF, 0xFF, 0xFF}));
     EXPECT_FALSE(KeyExists(c.untouched, kSettingsKeyPath));
@@ -169,7 +169,7 @@ TEST_F(RegistryStoreTest, LoadingNeitherNeedsNorCreatesTheKey) {
   EXPECT_FALSE(registry.OpenKey(StoreRoot::User, kSettingsKeyPath, KeyMode::ReadExisting));
   MemorySettingControls controls;
   LoadSettings(registry, controls);
-  for (const SettingSpec& spec : kSettings) EXPECT_EQ(controls.Get(spec.id), spec.designValue) << spec.storeName;
+  for (const SettingInfo& setting : kSettings) EXPECT_EQ(controls.Get(setting.id), setting.designValue) << setting.storeName;
   EXPECT_FALSE(KeyExists(StoreRoot::Machine, kSettingsKeyPath));
   EXPECT_FALSE(KeyExists(StoreRoot::User, kSettingsKeyPath));
 }
