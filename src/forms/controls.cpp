@@ -7,6 +7,7 @@
 
 #include "forms/exception.h"
 #include "forms/form.h"
+#include "platform/win_handles.h"
 
 void TControl::CreateChild(TForm& form, int id, const char* className, const std::string& text,
                            DWORD style, const ControlBounds& bounds, HFONT font) {
@@ -112,13 +113,12 @@ LRESULT CALLBACK TPanel::WindowProc(HWND window, UINT message, WPARAM wParam, LP
       ::GetClientRect(window, &client);
       if (panel) {
         // Only the low three bytes are a colour; the stored value keeps its top byte.
-        HBRUSH brush = ::CreateSolidBrush(panel->color_ & 0x00FFFFFF);
+        UniqueBrush brush(::CreateSolidBrush(panel->color_ & 0x00FFFFFF));
         RECT inside = client;
         if (panel->raised_) {
           ::DrawEdge(dc, &inside, EDGE_RAISED, BF_RECT | BF_ADJUST);
         }
-        ::FillRect(dc, &inside, brush);
-        ::DeleteObject(brush);
+        ::FillRect(dc, &inside, brush.Get());
       }
       ::EndPaint(window, &paint);
       return 0;
