@@ -111,7 +111,6 @@ class TColorDialog {
   std::uint32_t Color = 0;
   DWORD Flags = 0;
   bool Execute(HWND owner);
-  const std::array<COLORREF, 16>& CustomColors() const { return customColors_; }
 
  private:
   std::array<COLORREF, 16> customColors_;

@@ -12,7 +12,8 @@ class TApplication;
 
 enum class BorderStyle { None, Dialog };
 enum class FormPosition { Designed, ScreenCenter };
-enum class CloseAction { None, Hide, Free };
+// What closing does with a form: nothing (stays open), or hide it; the main form ends the loop.
+enum class CloseAction { None, Hide };
 
 // Modal results, the values of the standard dialog commands.
 constexpr int mrNone = 0;

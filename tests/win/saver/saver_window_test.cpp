@@ -206,14 +206,20 @@ TEST_F(SaverWindowTest, InitMessageReconfiguresTheRain) {
   EXPECT_FALSE(App().Terminated());
 }
 
-class PreviewTest : public SaverWindowTest {};
+class PreviewTest : public SaverWindowTest {
+ protected:
+  // Starts the system's preview inside `host`, as /p does.
+  void StartPreview(const HostWindow& host) {
+    PreviewParent = host.Handle();
+    RunAsSaver = true;
+    App().CreateForm(VellixForm);
+    VellixForm->Show();
+  }
+};
 
 TEST_F(PreviewTest, PreviewIsAChildFillingItsHost) {
   HostWindow host(300, 200);
-  PreviewParent = host.Handle();
-  RunAsSaver = true;
-  App().CreateForm(VellixForm);
-  VellixForm->Show();
+  StartPreview(host);
   HWND preview = VellixForm->Handle();
   const LONG style = ::GetWindowLongA(preview, GWL_STYLE);
   EXPECT_TRUE(style & WS_CHILD);
@@ -237,10 +243,7 @@ TEST_F(PreviewTest, PreviewIsAChildFillingItsHost) {
 
 TEST_F(PreviewTest, DestroyingTheHostEndsTheLoop) {
   HostWindow host(200, 150);
-  PreviewParent = host.Handle();
-  RunAsSaver = true;
-  App().CreateForm(VellixForm);
-  VellixForm->Show();
+  StartPreview(host);
   host.Destroy();
   EXPECT_TRUE(PumpUntil(App(), [&] { return App().Terminated(); }, 5000));
 }
@@ -250,10 +253,7 @@ TEST_F(PreviewTest, DestroyingTheHostEndsTheLoop) {
 TEST_F(PreviewTest, PreviewDrawsTintedGlyphsOnItsGrid) {
   const int width = 320, height = 240;
   HostWindow host(width, height);
-  PreviewParent = host.Handle();
-  RunAsSaver = true;
-  App().CreateForm(VellixForm);
-  VellixForm->Show();
+  StartPreview(host);
   Vellix& rain = *VellixForm->RainField;
   const int cellWidth = rain.BaseSheet().cellWidth, cellHeight = rain.BaseSheet().cellHeight;
 
