@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/sheet_files.h"
+
 namespace {
 
 // A grey sheet with a different level in every pixel, 1 column x 50 cells.
@@ -18,7 +20,7 @@ MemoryImage SyntheticSheet(std::int32_t cellWidth, std::int32_t cellHeight) {
 }  // namespace
 
 std::string AddBenchSheets(MemoryImageFactory& images) {
-  if (images.AddSheetFiles(LUMIVEX_RES_DIR)) return "artwork";
+  if (AddSheetFiles(images, LUMIVEX_RES_DIR)) return "artwork";
   images.AddResource("INDEX", SyntheticSheet(10, 15));
   images.AddResource("INDEX_S", SyntheticSheet(4, 6));
   return "synthetic sheets";

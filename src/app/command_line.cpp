@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "forms/exception.h"
+#include "base/exception.h"
 
 namespace {
 

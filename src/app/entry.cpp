@@ -3,11 +3,12 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/globals.h"
+#include "app/saver_wiring.h"
+#include "base/exception.h"
+#include "base/globals.h"
+#include "base/win_handles.h"
 #include "forms/application.h"
-#include "forms/exception.h"
 #include "platform/saver_services.h"
-#include "platform/win_handles.h"
 #include "saver/vellixfrm.h"
 #include "settings/setupform.h"
 
@@ -27,9 +28,8 @@ bool TakeInstanceMutex(const char* name, UniqueKernelHandle& kept) {
   return true;
 }
 
-void RunSettings() {
-  Application->Initialize();
-  SetupFrm = Application->NewForm<TSetupFrm>();
+void RunSettings(SaverWiring& wiring) {
+  SetupFrm = wiring.NewSetupForm();
   SetupFrm->ShowModal();
   Application->DestroyForm(SetupFrm);
   SetupFrm = nullptr;
@@ -37,7 +37,7 @@ void RunSettings() {
 
 // The full-screen path, also taken by a preview (PreviewParent decides which). False when
 // another instance of the same kind runs: the entry then returns at once.
-bool RunSaver(UniqueKernelHandle& kept) {
+bool RunSaver(SaverWiring& wiring, UniqueKernelHandle& kept) {
   if (PreviewParent) {
     if (!TakeInstanceMutex("VellixMutex", kept)) {
       // A second preview: let the running saver pick up changed settings, then leave.
@@ -47,15 +47,14 @@ bool RunSaver(UniqueKernelHandle& kept) {
   } else if (!TakeInstanceMutex("VellixMutex2", kept)) {
     return false;
   }
-  Application->Initialize();
-  Application->CreateForm(VellixForm);
+  Application->CreateForm(VellixForm, wiring.Applier());
   Application->Run();
   return true;
 }
 
 }  // namespace
 
-int LumivexEntry(const char* argumentText) {
+int LumivexEntry(const char* argumentText, SaverWiring& wiring) {
   InitMessage = ::RegisterWindowMessageA("LumivexInit");
   Application->SetTitle("Lumivex Screensaver");
   UniqueKernelHandle kept;
@@ -71,19 +70,19 @@ int LumivexEntry(const char* argumentText) {
         }
         break;
       case RunMode::kSettings:
-        RunSettings();
+        RunSettings(wiring);
         break;
       case RunMode::kPreview:
         PreviewParent = WindowFromNumber(arguments);
         RunAsSaver = true;
-        if (!RunSaver(kept)) return 0;
+        if (!RunSaver(wiring, kept)) return 0;
         break;
       case RunMode::kSaver:
         RunAsSaver = true;
-        if (!RunSaver(kept)) return 0;
+        if (!RunSaver(wiring, kept)) return 0;
         break;
       case RunMode::kPlain:
-        if (!RunSaver(kept)) return 0;
+        if (!RunSaver(wiring, kept)) return 0;
         break;
     }
   } catch (const Exception& error) {

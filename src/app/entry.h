@@ -2,4 +2,7 @@
 // same kind from starting, and runs exactly one mode. Returns the exit code, always 0.
 #pragma once
 
-int LumivexEntry(const char* argumentText);
+#include "app/saver_wiring.h"
+
+// `wiring` joins the saver window and the settings dialog; it outlives the application object.
+int LumivexEntry(const char* argumentText, SaverWiring& wiring);

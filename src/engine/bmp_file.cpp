@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "forms/exception.h"
+#include "base/exception.h"
 
 namespace {
 

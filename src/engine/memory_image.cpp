@@ -4,12 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <typeinfo>
 #include <utility>
 
-#include "engine/bmp_file.h"
-#include "forms/exception.h"
+#include "base/exception.h"
 
 namespace {
 
@@ -94,18 +92,4 @@ std::unique_ptr<Image> MemoryImageFactory::LoadResource(const std::string& name)
 
 void MemoryImageFactory::AddResource(const std::string& name, MemoryImage image) {
   resources.insert_or_assign(name, std::move(image));
-}
-
-bool MemoryImageFactory::AddSheetFiles(const std::string& directory) {
-  const std::pair<const char*, const char*> sheets[] = {{"INDEX", "index.bmp"}, {"INDEX_S", "index_s.bmp"}};
-  bool all = true;
-  for (const auto& [name, file] : sheets) {
-    const std::string path = directory + "/" + file;
-    if (!std::ifstream(path)) {
-      all = false;
-      continue;
-    }
-    AddResource(name, ReadBmpFile(path));
-  }
-  return all;
 }

@@ -50,10 +50,6 @@ class MemoryImageFactory final : public ImageFactory {
 
   // Registers (or replaces) the image behind `name`.
   void AddResource(const std::string& name, MemoryImage image);
-  // Registers the program's two glyph sheets, "INDEX" from index.bmp and "INDEX_S" from
-  // index_s.bmp in `directory`, those whose files exist; returns whether both did.
-  // A sheet file that exists but cannot be decoded throws Exception.
-  bool AddSheetFiles(const std::string& directory);
 
  private:
   std::map<std::string, MemoryImage> resources;

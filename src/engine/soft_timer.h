@@ -27,7 +27,7 @@ class SoftTimer {
   // Fires once if the due time has come, then schedules the next firing from this poll.
   void Poll();
   // Notifies the owner, if any.
-  virtual void Fire();
+  void Fire();
 
  private:
   SoftTimerEvent* owner;

@@ -2,7 +2,7 @@
 // the colour scaled by v / 255: strokes of 255 take the colour itself, black stays black.
 #include "engine/sprite.h"
 
-#include "forms/exception.h"
+#include "base/exception.h"
 
 namespace {
 

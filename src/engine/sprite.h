@@ -18,7 +18,7 @@ class Sprite {
   // A black sheet of columns x rows cells of the given size, in full colour.
   Sprite(ImageFactory& images, std::int32_t cellWidth, std::int32_t cellHeight,
          std::int32_t columns, std::int32_t rows);
-  virtual ~Sprite() = default;
+  ~Sprite() = default;
   Sprite(const Sprite&) = delete;
   Sprite& operator=(const Sprite&) = delete;
 

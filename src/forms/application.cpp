@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "forms/exception.h"
+#include "base/exception.h"
 #include "forms/form.h"
 
 TApplication* Application = nullptr;

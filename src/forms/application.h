@@ -25,9 +25,7 @@ class TApplication {
   TApplication(const TApplication&) = delete;
   TApplication& operator=(const TApplication&) = delete;
 
-  const std::string& Title() const { return title_; }
   void SetTitle(const std::string& title);
-  void Initialize() {}
 
   // Makes a form owned by the application and runs its creation handler. `reference` is set
   // before the handler runs; the first form made this way becomes the main form.

@@ -4,10 +4,22 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <utility>
 
-#include "forms/exception.h"
+#include "base/exception.h"
+#include "base/win_handles.h"
 #include "forms/form.h"
-#include "platform/win_handles.h"
+
+TControl::TControl(TControl&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+
+TControl& TControl::operator=(TControl&& other) noexcept {
+  if (this != &other) {
+    handle_ = std::exchange(other.handle_, nullptr);
+    id_ = std::exchange(other.id_, 0);
+  }
+  return *this;
+}
 
 void TControl::CreateChild(TForm& form, int id, const char* className, const std::string& text,
                            DWORD style, const ControlBounds& bounds, HFONT font) {
@@ -92,8 +104,25 @@ void TPanel::Create(TForm& form, int id, std::uint32_t color, bool raised, const
   color_ = color;
   raised_ = raised;
   CreateChild(form, id, kPanelClass, "", WS_CLIPCHILDREN, bounds, nullptr);
-  ::SetWindowLongPtrA(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  Adopt();
   ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+TPanel::TPanel(TPanel&& other) noexcept
+    : TControl(std::move(other)), color_(other.color_), raised_(other.raised_) {
+  Adopt();
+}
+
+TPanel& TPanel::operator=(TPanel&& other) noexcept {
+  TControl::operator=(std::move(other));
+  color_ = other.color_;
+  raised_ = other.raised_;
+  Adopt();
+  return *this;
+}
+
+void TPanel::Adopt() {
+  if (Handle()) ::SetWindowLongPtrA(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 void TPanel::SetColor(std::uint32_t color) {
@@ -131,11 +160,30 @@ LRESULT CALLBACK TPanel::WindowProc(HWND window, UINT message, WPARAM wParam, LP
   return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-TTimer::~TTimer() {
+TTimer::~TTimer() { Kill(); }
+
+TTimer::TTimer(TTimer&& other) noexcept
+    : OnTimer(std::move(other.OnTimer)),
+      window_(std::exchange(other.window_, nullptr)),
+      id_(std::exchange(other.id_, 0)) {}
+
+TTimer& TTimer::operator=(TTimer&& other) noexcept {
+  if (this != &other) {
+    Kill();
+    OnTimer = std::move(other.OnTimer);
+    window_ = std::exchange(other.window_, nullptr);
+    id_ = std::exchange(other.id_, 0);
+  }
+  return *this;
+}
+
+void TTimer::Kill() {
   if (window_ && ::IsWindow(window_)) ::KillTimer(window_, id_);
+  window_ = nullptr;
 }
 
 void TTimer::Create(TForm& form, UINT_PTR id, UINT intervalMs) {
+  Kill();
   window_ = form.Handle();
   id_ = id;
   ::SetTimer(window_, id_, intervalMs, nullptr);

@@ -17,9 +17,17 @@ struct ControlBounds {
 
 class TForm;
 
+// A control's window is a child of its form and is destroyed with it; the object is the one
+// owner of its handle, so it moves but never copies.
 class TControl {
  public:
+  TControl() = default;
   virtual ~TControl() = default;
+  TControl(const TControl&) = delete;
+  TControl& operator=(const TControl&) = delete;
+  TControl(TControl&& other) noexcept;
+  TControl& operator=(TControl&& other) noexcept;
+
   HWND Handle() const { return handle_; }
   int Id() const { return id_; }
 
@@ -65,8 +73,6 @@ class TTrackBar : public TControl {
   void Create(TForm& form, int id, const Settings& settings, const ControlBounds& bounds);
   std::int32_t Position() const;
   void SetPosition(std::int32_t position);
-  std::int32_t Min() const { return minimum_; }
-  std::int32_t Max() const { return maximum_; }
   // Called by the form for WM_HSCROLL from this control.
   void Scrolled();
   std::function<void(TTrackBar& sender)> OnChange;
@@ -80,12 +86,18 @@ class TTrackBar : public TControl {
 // A click reaches the form as WM_COMMAND with the panel's id, like a button's.
 class TPanel : public TControl {
  public:
+  TPanel() = default;
+  // The window finds its panel through its user data, which a move points at the new object.
+  TPanel(TPanel&& other) noexcept;
+  TPanel& operator=(TPanel&& other) noexcept;
+
   void Create(TForm& form, int id, std::uint32_t color, bool raised, const ControlBounds& bounds);
   std::uint32_t Color() const { return color_; }
   void SetColor(std::uint32_t color);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void Adopt();
   std::uint32_t color_ = 0;
   bool raised_ = true;
 };
@@ -93,12 +105,19 @@ class TPanel : public TControl {
 // A window timer on its form; the form routes WM_TIMER with this id to OnTimer.
 class TTimer {
  public:
+  TTimer() = default;
   ~TTimer();
+  TTimer(const TTimer&) = delete;
+  TTimer& operator=(const TTimer&) = delete;
+  TTimer(TTimer&& other) noexcept;
+  TTimer& operator=(TTimer&& other) noexcept;
+
   void Create(TForm& form, UINT_PTR id, UINT intervalMs);
   UINT_PTR Id() const { return id_; }
   std::function<void()> OnTimer;
 
  private:
+  void Kill();
   HWND window_ = nullptr;
   UINT_PTR id_ = 0;
 };

@@ -3,8 +3,8 @@
 #include <set>
 #include <string>
 
+#include "base/exception.h"
 #include "forms/application.h"
-#include "forms/exception.h"
 
 namespace {
 

@@ -90,8 +90,6 @@ class TForm {
   // Messages a form handles itself (control notifications, timers); true when handled.
   virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-  const FormLayout& Layout() const { return layout_; }
-
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

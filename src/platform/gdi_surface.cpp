@@ -1,6 +1,15 @@
 #include "platform/gdi_surface.h"
 
-#include "forms/exception.h"
+#include <utility>
+
+#include "base/exception.h"
+
+namespace {
+
+// What the user sees when GDI refuses to make an object.
+constexpr char kOutOfResources[] = "Out of system resources";
+
+}  // namespace
 
 void GdiSurface::Attach(HDC dc, std::int32_t width, std::int32_t height) {
   dc_ = dc;
@@ -10,7 +19,9 @@ void GdiSurface::Attach(HDC dc, std::int32_t width, std::int32_t height) {
 }
 
 void GdiSurface::SetFillColor(Color color) {
-  fillBrush_.Reset(::CreateSolidBrush(color & 0x00FFFFFF));
+  UniqueBrush brush(::CreateSolidBrush(color & 0x00FFFFFF));
+  if (!brush) throw Exception(kOutOfResources);
+  fillBrush_ = std::move(brush);
 }
 
 void GdiSurface::FillRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
@@ -38,8 +49,14 @@ GdiImage::GdiImage(UniqueBitmap bitmap) : bitmap_(std::move(bitmap)) {
     WindowDc screen(nullptr);
     memoryDc_.Reset(::CreateCompatibleDC(screen.Get()));
   }
+  if (!memoryDc_) throw Exception(kOutOfResources);
   previousBitmap_ = ::SelectObject(memoryDc_.Get(), bitmap_.Get());
-  Attach(memoryDc_.Get(), info.bmWidth, info.bmHeight);
+  try {
+    Attach(memoryDc_.Get(), info.bmWidth, info.bmHeight);
+  } catch (...) {
+    ::SelectObject(memoryDc_.Get(), previousBitmap_);  // no destructor runs to do it
+    throw;
+  }
 }
 
 GdiImage::~GdiImage() {
@@ -50,7 +67,14 @@ GdiImage::~GdiImage() {
 WindowCanvas::WindowCanvas(HWND window) : window_(window) {
   RECT client{};
   ::GetClientRect(window, &client);
-  Attach(::GetDC(window), client.right - client.left, client.bottom - client.top);
+  HDC dc = ::GetDC(window);
+  if (!dc) throw Exception(kOutOfResources);
+  try {
+    Attach(dc, client.right - client.left, client.bottom - client.top);
+  } catch (...) {
+    ::ReleaseDC(window, dc);  // no destructor runs to do it
+    throw;
+  }
 }
 
 WindowCanvas::~WindowCanvas() { ::ReleaseDC(window_, Dc()); }
@@ -58,7 +82,7 @@ WindowCanvas::~WindowCanvas() { ::ReleaseDC(window_, Dc()); }
 std::unique_ptr<Image> GdiImageFactory::CreateBlank(std::int32_t width, std::int32_t height) {
   WindowDc screen(nullptr);
   UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.Get(), width, height));
-  if (!bitmap) throw Exception("Out of system resources");
+  if (!bitmap) throw Exception(kOutOfResources);
   return std::make_unique<GdiImage>(std::move(bitmap));
 }
 

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
+#include "base/win_handles.h"
 #include "engine/surface.h"
-#include "platform/win_handles.h"
 
 // Fill, copy and pixel access over one DC, shared by images and window canvases.
 class GdiSurface : public Image {

@@ -1,6 +1,6 @@
 #include "platform/monitors.h"
 
-#include "platform/win_handles.h"
+#include "base/win_handles.h"
 
 namespace {
 using EnumDisplayMonitorsProc = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);

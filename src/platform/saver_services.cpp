@@ -1,6 +1,6 @@
 #include "platform/saver_services.h"
 
-#include "platform/win_handles.h"
+#include "base/win_handles.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #include "saver/vellixfrm.h"
 
 #include <cstdlib>
+#include <utility>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "forms/application.h"
 #include "platform/monitors.h"
 #include "platform/saver_services.h"
 #include "saver/input_rules.h"
-#include "settings/setupform.h"
 
 namespace {
 
@@ -32,27 +32,22 @@ CursorPoint ToCursorPoint(POINT point) { return {point.x, point.y}; }
 
 }  // namespace
 
-TVellixForm::TVellixForm(TApplication* owner) : TForm(owner, VellixLayout()) {
+TVellixForm::TVellixForm(TApplication* owner, SettingsApplier applySettings)
+    : TForm(owner, VellixLayout()), applySettings_(std::move(applySettings)) {
   IsPrimary = true;
-  RainField = nullptr;
 }
 
-TVellixForm::TVellixForm(TApplication* owner, const RECT& rect) : TForm(owner, VellixLayout()) {
+TVellixForm::TVellixForm(TApplication* owner, SettingsApplier applySettings, const RECT& rect)
+    : TForm(owner, VellixLayout()), applySettings_(std::move(applySettings)) {
   IsPrimary = false;
   ScreenRect = rect;
-  RainField = nullptr;
-}
-
-TVellixForm::~TVellixForm() {
-  RainField.reset();
-  canvas_.reset();
 }
 
 void TVellixForm::CreateParams(CreateParamsRecord& params) {
   TForm::CreateParams(params);
   if (PreviewParent) {
     params.parent = PreviewParent;
-    params.style = (params.style & 0x7FFFFFFF) | 0x44000000;  // child, clip siblings, not pop-up
+    params.style = (params.style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS;
     params.exStyle &= ~WS_EX_TOPMOST;
   }
 }
@@ -74,7 +69,7 @@ RECT TVellixForm::ChooseRect() {
                 top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
   }
   for (std::size_t i = 1; i < Monitors.List.size(); ++i) {
-    auto* secondary = Owner()->NewForm<TVellixForm>(Monitors.List[i]->Rect);
+    auto* secondary = Owner()->NewForm<TVellixForm>(applySettings_, Monitors.List[i]->Rect);
     secondary->Show();
     SecondaryForms->push_back(secondary);
   }
@@ -150,24 +145,12 @@ void TVellixForm::IdleStep(TApplication*, bool& done) {
 
 void TVellixForm::FormDestroy() {
   if (IsPrimary) SecondaryForms.reset();
+  // The field draws on the canvas, and the canvas is the window's own DC: both go while the
+  // window still exists.
+  RainField.reset();
+  canvas_.reset();
 }
 
 void TVellixForm::ReloadSettings() {
-  if (!RainField) return;
-  if (SetupFrm) {
-    SetupFrm->ApplySettings(*RainField);
-    return;
-  }
-  // No dialog open: a hidden, short-lived one reads the stored settings.
-  TSetupFrm* temporary = Owner()->NewForm<TSetupFrm>();
-  SetupFrm = temporary;
-  struct Release {
-    TApplication* owner;
-    TSetupFrm* form;
-    ~Release() {
-      SetupFrm = nullptr;
-      owner->DestroyForm(form);
-    }
-  } release{Owner(), temporary};
-  temporary->ApplySettings(*RainField);
+  if (RainField && applySettings_) applySettings_(*RainField);
 }

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,17 +15,27 @@
 #include "forms/form.h"
 #include "platform/gdi_surface.h"
 
+// Configures a rain field with the settings of the moment: the open settings dialog's values
+// while one exists, otherwise the stored settings. Handed in by whoever wires the program.
+using SettingsApplier = std::function<void(Vellix& rainField)>;
+
 class TVellixForm : public TForm {
  public:
   // Primary window: the main saver window or the settings dialog's preview.
-  explicit TVellixForm(TApplication* owner);
+  TVellixForm(TApplication* owner, SettingsApplier applySettings);
   // Secondary window on a further monitor.
-  TVellixForm(TApplication* owner, const RECT& rect);
-  ~TVellixForm() override;
+  TVellixForm(TApplication* owner, SettingsApplier applySettings, const RECT& rect);
 
   // Applies the settings dialog's values while one exists, otherwise the stored settings.
   void ReloadSettings();
 
+ private:
+  // Declared before the rain field, so they outlive it: the field draws on them.
+  GdiImageFactory images_;
+  std::unique_ptr<WindowCanvas> canvas_;
+  SettingsApplier applySettings_;
+
+ public:
   POINT CursorStart{};
   bool IsPrimary = false;
   std::unique_ptr<std::vector<TVellixForm*>> SecondaryForms;
@@ -44,8 +55,4 @@ class TVellixForm : public TForm {
   void IdleStep(TApplication* sender, bool& done);
   RECT ChooseRect();
   void BuildRainField();
-
-  // The rain field draws on this canvas; the destructor and FormClose free the field first.
-  std::unique_ptr<WindowCanvas> canvas_;
-  GdiImageFactory images_;
 };

@@ -2,6 +2,7 @@
 // and erasers. Signed 32-bit arithmetic, the division truncating toward zero.
 #include "settings/configure_args.h"
 
+#include "engine/vellix.h"
 #include "settings/setting_controls.h"
 
 ConfigureArgs ConfigureArgsFrom(const SettingControls& controls) {
@@ -18,4 +19,10 @@ ConfigureArgs ConfigureArgsFrom(const SettingControls& controls) {
   args.lightColor = static_cast<Color>(controls.Get(SettingId::LightColor));
   args.darkColor = static_cast<Color>(controls.Get(SettingId::DarkColor));
   return args;
+}
+
+void ConfigureRainField(Vellix& rainField, const ConfigureArgs& args) {
+  rainField.Configure(args.stepInterval, args.fallerCount, args.eraserCount, args.riserCount, args.noiseCount,
+                      static_cast<std::int32_t>(args.normalColor), static_cast<std::int32_t>(args.lightColor),
+                      static_cast<std::int32_t>(args.darkColor));
 }

@@ -1,6 +1,6 @@
 // How the eight settings become the eight parameters of a rain field. Kept apart from the
 // engine so that the dialog and the saver windows share one mapping and tests need no rain:
-// the caller passes the result on, rain.Configure(a.stepInterval, a.fallerCount, ...).
+// the caller passes the result on with ConfigureRainField.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include "engine/surface.h"
 
 class SettingControls;
+class Vellix;
 
 // The arguments of Vellix::Configure, in its order.
 struct ConfigureArgs {
@@ -22,3 +23,5 @@ struct ConfigureArgs {
 };
 
 ConfigureArgs ConfigureArgsFrom(const SettingControls& controls);
+// rainField.Configure(args.stepInterval, args.fallerCount, ...), in that order.
+void ConfigureRainField(Vellix& rainField, const ConfigureArgs& args);

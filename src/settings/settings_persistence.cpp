@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "forms/exception.h"
+#include "base/exception.h"
 #include "settings/setting_controls.h"
 #include "settings/settings_store.h"
 

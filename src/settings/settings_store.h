@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "forms/exception.h"
+#include "base/exception.h"
 
 // HKEY_LOCAL_MACHINE is the settings' home; HKEY_CURRENT_USER holds a per-user copy for
 // users who may not write the machine-wide one.

@@ -3,11 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include "app/globals.h"
 #include "engine/vellix.h"
-#include "forms/application.h"
-#include "platform/registry_store.h"
-#include "saver/vellixfrm.h"
 #include "settings/configure_args.h"
 #include "settings/settings_persistence.h"
 #include "settings/setupform_layout.h"
@@ -33,15 +29,8 @@ constexpr UINT_PTR kTimer1Id = 1;
 
 }  // namespace
 
-SettingsStore& DefaultSettingsStore() {
-  static RegistryStore registry;
-  return registry;
-}
-
-TSetupFrm::TSetupFrm(TApplication* owner, SettingsStore& store)
-    : TForm(owner, SetupLayout()), store_(store) {}
-
-TSetupFrm::~TSetupFrm() = default;
+TSetupFrm::TSetupFrm(TApplication* owner, SettingsStore& store, SettingsPreview& preview)
+    : TForm(owner, SetupLayout()), store_(store), preview_(preview) {}
 
 TTrackBar* TSetupFrm::SliderFor(SettingId id) {
   switch (id) {
@@ -71,19 +60,19 @@ void TSetupFrm::CreateControls() {
   HFONT font = font_.Get();
   for (const SetupControlLayout& control : kSetupLayout) {
     const ControlBounds bounds = ClientBounds(control);
-    const SettingInfo& setting = InfoOf(control.setting);
     switch (control.kind) {
-      case SetupControlKind::DefaultButton:
+      case SetupControlKind::OkButton:
         ButtonOk.Create(*this, control.id, control.caption, true, mrOk, bounds, font);
         break;
       case SetupControlKind::CancelButton:
         ButtonCancel.Create(*this, control.id, control.caption, false, mrCancel, bounds, font);
         break;
-      case SetupControlKind::Button:
+      case SetupControlKind::RestoreDefaultsButton:
         ButtonDefault.Create(*this, control.id, control.caption, false, mrNone, bounds, font);
         break;
       case SetupControlKind::Slider: {
-        TTrackBar* slider = SliderFor(control.setting);
+        const SettingInfo& setting = InfoOf(*control.setting);
+        TTrackBar* slider = SliderFor(*control.setting);
         slider->Create(*this, control.id,
                        {setting.minimum, setting.maximum, setting.designValue, control.pageSize, control.tickEvery},
                        bounds);
@@ -94,8 +83,8 @@ void TSetupFrm::CreateControls() {
         GroupBox1.Create(*this, control.id, control.caption, bounds, font);
         break;
       case SetupControlKind::ColourPanel:
-        PanelFor(control.setting)->Create(*this, control.id, static_cast<std::uint32_t>(setting.designValue),
-                                          true, bounds);
+        PanelFor(*control.setting)
+            ->Create(*this, control.id, static_cast<std::uint32_t>(InfoOf(*control.setting).designValue), true, bounds);
         break;
       case SetupControlKind::PreviewPanel:
         PanelVellix.Create(*this, control.id, 0x00000000, false, bounds);
@@ -154,24 +143,15 @@ void TSetupFrm::FormCreate() {
 }
 
 void TSetupFrm::ApplySettings(Vellix& rainField) {
-  const ConfigureArgs args = ConfigureArgsFrom(Settings());
-  rainField.Configure(args.stepInterval, args.fallerCount, args.eraserCount, args.riserCount, args.noiseCount,
-                      static_cast<std::int32_t>(args.normalColor), static_cast<std::int32_t>(args.lightColor),
-                      static_cast<std::int32_t>(args.darkColor));
+  ConfigureRainField(rainField, ConfigureArgsFrom(Settings()));
 }
 
 void TSetupFrm::FormShow() {
-  if (!VellixForm) {
-    PreviewParent = PanelVellix.Handle();
-    VellixForm = Owner()->NewForm<TVellixForm>();
-    VellixForm->Show();
-  }
+  preview_.Open(PanelVellix.Handle());
   SettingsChanged = false;
 }
 
-void TSetupFrm::FormClose(CloseAction&) {
-  if (VellixForm) VellixForm->Close();
-}
+void TSetupFrm::FormClose(CloseAction&) { preview_.Close(); }
 
 void TSetupFrm::TrackChange() { SettingsChanged = true; }
 
@@ -191,11 +171,11 @@ void TSetupFrm::ButtonDefaultClick() {
 
 void TSetupFrm::Timer1Timer() {
   if (!SettingsChanged) return;
-  if (VellixForm && VellixForm->Handle()) {
+  if (HWND preview = preview_.Window()) {
     // Wipe the old rain at once: the new field starts on a black panel.
-    ::InvalidateRect(VellixForm->Handle(), nullptr, TRUE);
-    ::UpdateWindow(VellixForm->Handle());
-    if (VellixForm->RainField) ApplySettings(*VellixForm->RainField);
+    ::InvalidateRect(preview, nullptr, TRUE);
+    ::UpdateWindow(preview);
+    if (Vellix* rainField = preview_.RainField()) ApplySettings(*rainField);
   }
   SettingsChanged = false;
 }

@@ -8,22 +8,20 @@
 
 #include <cstdint>
 
+#include "base/win_handles.h"
 #include "forms/controls.h"
 #include "forms/form.h"
-#include "platform/win_handles.h"
 #include "settings/design_values.h"
 #include "settings/setting_controls.h"
+#include "settings/settings_preview.h"
 #include "settings/settings_store.h"
 
 class Vellix;
 
-// The registry, as every dialog uses it unless told otherwise.
-SettingsStore& DefaultSettingsStore();
-
 class TSetupFrm : public TForm, private SettingControls {
  public:
-  explicit TSetupFrm(TApplication* owner, SettingsStore& store = DefaultSettingsStore());
-  ~TSetupFrm() override;
+  // `store` holds the stored settings; `preview` is the live preview the shown dialog opens.
+  TSetupFrm(TApplication* owner, SettingsStore& store, SettingsPreview& preview);
 
   // Configures a rain field with the controls' current values.
   void ApplySettings(Vellix& rainField);
@@ -82,5 +80,6 @@ class TSetupFrm : public TForm, private SettingControls {
   TControl* ControlFor(int id);
 
   SettingsStore& store_;
+  SettingsPreview& preview_;
   UniqueFont font_;
 };

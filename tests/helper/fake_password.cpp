@@ -1,7 +1,7 @@
 // PASSWORD.CPL for the end-to-end tests: a screen-saver password provider of our own. It
 // appends "loaded" to password.log beside itself when a process loads it and "asked <hwnd>"
 // when asked, and lets the saver close only when password.answer beside it starts with "yes".
-#include "win_handles.h"
+#include "base/win_handles.h"
 
 #include <string>
 
@@ -23,23 +23,23 @@ HMODULE ThisLibrary() {
 }
 
 void AppendLog(HMODULE module, const std::string& line) {
-  UniqueHandle log(CreateFileW(BesideThisLibrary(module, L"password.log").c_str(),
-                               FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (log.get() == INVALID_HANDLE_VALUE) return;
+  UniqueKernelHandle log = OpenedFile(CreateFileW(BesideThisLibrary(module, L"password.log").c_str(),
+                                                  FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!log) return;
   std::string text = line + "\r\n";
   DWORD written = 0;
-  WriteFile(log.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  WriteFile(log.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 bool AnswerIsYes(HMODULE module) {
-  UniqueHandle answer(CreateFileW(BesideThisLibrary(module, L"password.answer").c_str(),
-                                  GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (answer.get() == INVALID_HANDLE_VALUE) return false;
+  UniqueKernelHandle answer = OpenedFile(CreateFileW(BesideThisLibrary(module, L"password.answer").c_str(),
+                                                     GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!answer) return false;
   char text[3] = {};
   DWORD read = 0;
-  return ReadFile(answer.get(), text, sizeof text, &read, nullptr) && read == sizeof text &&
+  return ReadFile(answer.Get(), text, sizeof text, &read, nullptr) && read == sizeof text &&
          std::string(text, sizeof text) == "yes";
 }
 

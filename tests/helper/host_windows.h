@@ -3,7 +3,7 @@
 // it receives, so a test can see a second preview's broadcast arrive.
 #pragma once
 
-#include "win_handles.h"
+#include "base/win_handles.h"
 
 #include <map>
 

@@ -115,7 +115,7 @@ DWORD WINAPI ReadCommands(void* mainThread) {
 int Serve(HostWindows& hosts) {
   MSG message;
   PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the queue must exist before the reader posts
-  UniqueHandle reader(CreateThread(nullptr, 0, ReadCommands,
+  UniqueKernelHandle reader(CreateThread(nullptr, 0, ReadCommands,
                                    reinterpret_cast<void*>(static_cast<uintptr_t>(GetCurrentThreadId())),
                                    0, nullptr));
   if (!reader) return 1;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "forms/exception.h"
+#include "base/exception.h"
 
 namespace {
 

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/exception.h"
+#include "common/sheet_files.h"
 #include "engine/bmp_file.h"
 #include "engine/sprite.h"
-#include "forms/exception.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ TEST(BmpFile, MissingFileIsAnError) {
 // The committed artwork, when present, loads into sheets of the sizes the rain expects.
 TEST(BmpFile, RealSheetsGiveTheirCellSizes) {
   MemoryImageFactory images;
-  if (!images.AddSheetFiles(LUMIVEX_RES_DIR)) GTEST_SKIP() << "glyph sheets not in " << LUMIVEX_RES_DIR << " yet";
+  if (!AddSheetFiles(images, LUMIVEX_RES_DIR)) GTEST_SKIP() << "glyph sheets not in " << LUMIVEX_RES_DIR << " yet";
   const Sprite large(images, "INDEX", 1, 50);
   const Sprite small(images, "INDEX_S", 1, 50);
   EXPECT_EQ(large.bitmap->Width(), 10);

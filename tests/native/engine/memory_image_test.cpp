@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/exception.h"
 #include "engine/memory_image.h"
-#include "forms/exception.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // one more column and row than fit whole, so partly visible cells are part of the grid.
 #include <gtest/gtest.h>
 
+#include "base/exception.h"
 #include "engine/memory_image.h"
 #include "engine/vellix.h"
-#include "forms/exception.h"
 #include "glyph_fixtures.h"
 
 namespace {

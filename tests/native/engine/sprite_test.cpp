@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
+#include "base/exception.h"
 #include "engine/memory_image.h"
 #include "engine/sprite.h"
-#include "forms/exception.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // cases where truncation toward zero and the ends of the Balance range decide the counts.
 #include <gtest/gtest.h>
 
+#include "common/memory_setting_controls.h"
 #include "settings/configure_args.h"
-#include "settings/memory_setting_controls.h"
 
 struct MappingRow {
   std::int32_t speed, density, balance, inversion, noise;

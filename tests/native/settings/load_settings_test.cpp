@@ -7,8 +7,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "common/memory_setting_controls.h"
 #include "settings/configure_args.h"
-#include "settings/memory_setting_controls.h"
 #include "settings/settings_persistence.h"
 #include "settings_fixture.h"
 

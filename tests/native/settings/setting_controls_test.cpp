@@ -5,8 +5,8 @@
 
 #include <vector>
 
+#include "common/memory_setting_controls.h"
 #include "settings/design_values.h"
-#include "settings/memory_setting_controls.h"
 
 TEST(MemorySettingControlsTest, SlidersClampAndReportOnlyMoves) {
   struct Case {

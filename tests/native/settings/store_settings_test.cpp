@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/memory_setting_controls.h"
+#include "common/memory_setting_controls.h"
 #include "settings/settings_persistence.h"
 #include "settings_fixture.h"
 

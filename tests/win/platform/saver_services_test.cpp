@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/win_handles.h"
 #include "platform/saver_services.h"
-#include "platform/win_handles.h"
 
 namespace {
 

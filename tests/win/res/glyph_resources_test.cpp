@@ -9,7 +9,7 @@
 #include <cstring>
 #include <ostream>
 
-#include "platform/win_handles.h"
+#include "base/win_handles.h"
 
 namespace {
 

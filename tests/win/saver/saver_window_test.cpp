@@ -11,13 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
+#include "common/memory_setting_controls.h"
 #include "engine/vellix.h"
 #include "forms/application.h"
 #include "platform/gdi_surface.h"
 #include "platform/monitors.h"
-#include "support/pump.h"
 #include "saver/vellixfrm.h"
+#include "settings/configure_args.h"
+#include "support/pump.h"
 
 namespace {
 
@@ -88,6 +90,12 @@ class SaverWindowTest : public ::testing::Test {
     }
   }
   TApplication& App() { return *application_; }
+  // Makes the main saver window as the entry does, with the built-in settings standing in for
+  // the stored ones (the settings dialog is not part of these tests).
+  void CreateSaver() { App().CreateForm(VellixForm, BuiltInSettings); }
+  static void BuiltInSettings(Vellix& rainField) {
+    ConfigureRainField(rainField, ConfigureArgsFrom(MemorySettingControls()));
+  }
 
  private:
   std::vector<std::unique_ptr<TMonitor>> savedMonitors_;
@@ -98,7 +106,7 @@ TEST_F(SaverWindowTest, PrimaryTakesTheFirstMonitorAndSecondariesTheOthersInOrde
   // The third monitor lies left of and above the first, as monitors often do.
   const std::vector<RECT> rects = {{0, 0, 800, 600}, {800, 0, 1824, 768}, {-1280, -200, 0, 824}};
   UseMonitors(rects);
-  App().CreateForm(VellixForm);
+  CreateSaver();
   ASSERT_NE(VellixForm, nullptr);
   EXPECT_EQ(App().MainForm(), VellixForm);
 
@@ -127,7 +135,7 @@ TEST_F(SaverWindowTest, PrimaryTakesTheFirstMonitorAndSecondariesTheOthersInOrde
 
 TEST_F(SaverWindowTest, EmptyMonitorListCoversTheWholeScreen) {
   UseMonitors({});
-  App().CreateForm(VellixForm);
+  CreateSaver();
   const RECT screen{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
                     ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
                     ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
@@ -137,7 +145,7 @@ TEST_F(SaverWindowTest, EmptyMonitorListCoversTheWholeScreen) {
 
 TEST_F(SaverWindowTest, ClosingPutsTheCursorBackAndEndsTheLoop) {
   UseMonitors({{0, 0, 640, 480}});
-  App().CreateForm(VellixForm);
+  CreateSaver();
   VellixForm->Show();
   // One move of the cursor only: under Wine each warp of the pointer comes back later as a
   // mouse move, which would close the saver windows of the tests that follow.
@@ -168,7 +176,7 @@ TEST_F(SaverWindowTest, FilterClosesOnPressesOnly) {
     TearDown();
     SetUp();
     UseMonitors({{0, 0, 640, 480}});
-    App().CreateForm(VellixForm);
+    CreateSaver();
     VellixForm->Show();
     std::vector<UINT> seen;
     MessageHandler filter = App().OnMessage;
@@ -188,7 +196,7 @@ TEST_F(SaverWindowTest, FilterClosesOnPressesOnly) {
 
 TEST_F(SaverWindowTest, InitMessageReconfiguresTheRain) {
   UseMonitors({{0, 0, 640, 480}});
-  App().CreateForm(VellixForm);
+  CreateSaver();
   VellixForm->Show();
   Vellix& rain = *VellixForm->RainField;
   auto litCells = [&rain] {
@@ -212,7 +220,7 @@ class PreviewTest : public SaverWindowTest {
   void StartPreview(const HostWindow& host) {
     PreviewParent = host.Handle();
     RunAsSaver = true;
-    App().CreateForm(VellixForm);
+    CreateSaver();
     VellixForm->Show();
   }
 };

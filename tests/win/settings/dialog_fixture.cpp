@@ -2,8 +2,8 @@
 // modal loop through a thread timer, so the dialog runs exactly as the configure mode runs it.
 #include "dialog_fixture.h"
 
-#include "app/globals.h"
-#include "platform/win_handles.h"
+#include "base/globals.h"
+#include "base/win_handles.h"
 #include "support/pump.h"
 
 namespace {
@@ -164,7 +164,7 @@ void SetupDialogTest::TearDown() {
 }
 
 TSetupFrm& SetupDialogTest::OpenDialog(SettingsStore& store) {
-  SetupFrm = App().NewForm<TSetupFrm>(store);
+  SetupFrm = App().NewForm<TSetupFrm>(store, wiring_);
   return *SetupFrm;
 }
 

@@ -16,8 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "app/saver_wiring.h"
 #include "engine/surface.h"
 #include "forms/application.h"
+#include "settings/registry_store.h"
 #include "settings/setupform.h"
 
 // Value name -> REG_DWORD bits, as the stored settings are laid out.
@@ -52,8 +54,10 @@ class SetupDialogTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Creates the dialog as the configure mode does (owned by the application, in SetupFrm).
-  TSetupFrm& OpenDialog(SettingsStore& store = DefaultSettingsStore());
+  // Creates the dialog as the configure mode does (owned by the application, in SetupFrm, its
+  // preview joined by the program's wiring), on the registry or on `store`.
+  TSetupFrm& OpenDialog() { return OpenDialog(registry_); }
+  TSetupFrm& OpenDialog(SettingsStore& store);
   // Shows the dialog modally and runs `whileShown` once from inside its modal loop; returns
   // the modal result. A dialog still open long after the script has run is cancelled, and
   // the test fails, rather than hang the run.
@@ -67,6 +71,8 @@ class SetupDialogTest : public ::testing::Test {
  private:
   static void RemoveSettingsKeys();
 
+  RegistryStore registry_;
+  SaverWiring wiring_{registry_};
   std::unique_ptr<TApplication> application_;
   std::vector<bool> parentExisted_;
 };

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry_store.h"
-#include "settings/memory_setting_controls.h"
+#include "common/memory_setting_controls.h"
+#include "settings/registry_store.h"
 #include "settings/settings_persistence.h"
+#include "support/standard_user_store.h"
 
 struct RawValue {
   DWORD type;

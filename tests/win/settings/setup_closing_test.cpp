@@ -10,10 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "dialog_fixture.h"
-#include "platform/registry_store.h"
 #include "saver/vellixfrm.h"
+#include "settings/registry_store.h"
+#include "support/standard_user_store.h"
 
 namespace {
 

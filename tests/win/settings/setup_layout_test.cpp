@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/win_handles.h"
 #include "dialog_fixture.h"
-#include "platform/win_handles.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "dialog_fixture.h"
 #include "engine/vellix.h"
 #include "saver/vellixfrm.h"

@@ -1,6 +1,6 @@
 // In-memory settings controls: a slider clamps and reports a move, a colour takes any bits,
 // exactly as the dialog's trackbars and colour panels do.
-#include "settings/memory_setting_controls.h"
+#include "common/memory_setting_controls.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 // Registry access for the settings. Loading asks only for KEY_READ, which a standard user
 // has on HKEY_LOCAL_MACHINE\SOFTWARE; storing creates the key with write access, which may
 // be refused there and is then retried by the caller under HKEY_CURRENT_USER.
-#include "platform/registry_store.h"
+#include "settings/registry_store.h"
 
 static HKEY RootKey(StoreRoot root) { return root == StoreRoot::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
@@ -33,9 +33,4 @@ std::unique_ptr<SettingsKey> RegistryStore::OpenKey(StoreRoot root, const std::s
                               KEY_WRITE, nullptr, &opened, nullptr);
   if (result != ERROR_SUCCESS) return nullptr;
   return std::make_unique<RegistryKey>(UniqueRegistryKey(opened));
-}
-
-std::unique_ptr<SettingsKey> StandardUserStore::OpenKey(StoreRoot root, const std::string& path, KeyMode mode) {
-  if (root == StoreRoot::Machine && mode == KeyMode::CreateForWriting) return nullptr;
-  return inner.OpenKey(root, path, mode);
 }

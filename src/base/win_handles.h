@@ -37,6 +37,7 @@ struct MemoryDcCloser { void operator()(HDC dc) const { ::DeleteDC(dc); } };
 struct KernelHandleCloser { void operator()(HANDLE handle) const { ::CloseHandle(handle); } };
 struct LibraryCloser { void operator()(HMODULE module) const { ::FreeLibrary(module); } };
 struct RegistryKeyCloser { void operator()(HKEY key) const { ::RegCloseKey(key); } };
+struct WindowDestroyer { void operator()(HWND window) const { ::DestroyWindow(window); } };
 
 using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectCloser>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectCloser>;
@@ -45,6 +46,12 @@ using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcCloser>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleCloser>;
 using UniqueLibrary = UniqueHandle<HMODULE, LibraryCloser>;
 using UniqueRegistryKey = UniqueHandle<HKEY, RegistryKeyCloser>;
+using UniqueWindow = UniqueHandle<HWND, WindowDestroyer>;
+
+// CreateFile reports failure as INVALID_HANDLE_VALUE, not null: take only a handle that opened.
+inline UniqueKernelHandle OpenedFile(HANDLE file) {
+  return UniqueKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
 
 // A device context borrowed from a window (or the screen, with a null window): ReleaseDC on scope exit.
 class WindowDc {

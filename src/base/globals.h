@@ -1,5 +1,6 @@
 // The process-wide values the run modes set and the saver window and the settings dialog read.
-// One copy each, used on the user-interface thread only.
+// One copy each, used on the user-interface thread only. They sit at the bottom so that every
+// layer that reads them includes them downward; the two form types are only named here.
 #pragma once
 
 #include <windows.h>

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "platform/win_handles.h"
+#include "base/win_handles.h"
 #include "settings/settings_store.h"
 
 class RegistryKey : public SettingsKey {
@@ -24,16 +24,4 @@ class RegistryKey : public SettingsKey {
 class RegistryStore : public SettingsStore {
  public:
   std::unique_ptr<SettingsKey> OpenKey(StoreRoot root, const std::string& path, KeyMode mode) override;
-};
-
-// A store as a standard user meets it: the machine-wide key can be read but not created or
-// written. Wine lets every user write HKEY_LOCAL_MACHINE, so tests put this in front of the
-// registry to take the per-user path.
-class StandardUserStore : public SettingsStore {
- public:
-  explicit StandardUserStore(SettingsStore& inner) : inner(inner) {}
-  std::unique_ptr<SettingsKey> OpenKey(StoreRoot root, const std::string& path, KeyMode mode) override;
-
- private:
-  SettingsStore& inner;
 };
