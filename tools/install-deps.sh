@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64
   wine wine64
   xvfb xdotool x11-utils imagemagick libx11-6
+  libx11-dev
   python3 python3-pytest python3-pil
   fonts-ipafont-gothic
 )

@@ -1,0 +1,50 @@
+// The command line of the X11 program: where it draws (-root, -window-id, or a window of its
+// own) and the eight settings as options named after the settings table. Pure text handling,
+// no X header, so every rule is checked by native tests before a display is opened.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/memory_setting_controls.h"
+#include "settings/setting_table.h"
+
+// Where the rain goes.
+enum class DrawTarget {
+  kOwnWindow,  // no option: a window of our own, for trying it out
+  kRoot,       // -root: the daemon's window (XSCREENSAVER_WINDOW) or else the root window
+  kWindowId,   // -window-id ID: a window someone else made (a settings dialog's preview)
+};
+
+struct X11Options {
+  DrawTarget target = DrawTarget::kOwnWindow;
+  // The window to draw into for kWindowId, and for kRoot when the daemon named one; 0 means
+  // the root window.
+  std::uint32_t window = 0;
+  std::string display;  // -display NAME; empty: $DISPLAY
+  bool help = false;
+  MemorySettingControls settings;  // design values, changed by the options as the sliders would
+};
+
+struct ParseResult {
+  std::optional<X11Options> options;  // set when the command line is good
+  std::string error;                  // otherwise one line saying why
+};
+
+// `args` are the words after the program name. `daemonWindow` is the value of
+// XSCREENSAVER_WINDOW, or null when it is not set; only -root reads it.
+ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemonWindow);
+
+// "-speed", "-normal-color": the option that sets a setting, made from its store name.
+std::string OptionName(const SettingInfo& setting);
+
+// Decimal or 0x hexadecimal, 1 to 0xFFFFFFFF; anything else is not a window id.
+std::optional<std::uint32_t> ParseWindowId(const std::string& text);
+
+// "#RRGGBB" as 0x00BBGGRR.
+std::optional<std::int32_t> ParseColour(const std::string& text);
+
+// The usage text, one option a line, with ranges and defaults from the settings table.
+std::string UsageText(const std::string& program);

@@ -1,0 +1,43 @@
+// One rain field on the target window, as the Windows saver window holds one: the field,
+// the surface and sheets it draws with, and the pacer that times its steps. The host's event
+// loop asks it when the next step is due, so it can sleep on the X connection until then.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/soft_timer.h"
+#include "engine/vellix.h"
+#include "settings/configure_args.h"
+#include "x11/server_sheets.h"
+#include "x11/window_surface.h"
+
+class RainView final : public SoftTimerEvent {
+ public:
+  // Paints the window black and builds a configured field of the window's size.
+  RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, const ConfigureArgs& args);
+  RainView(const RainView&) = delete;
+  RainView& operator=(const RainView&) = delete;
+
+  // A new size: paints it black and rebuilds the field for it with the same settings.
+  void Resize(std::int32_t width, std::int32_t height);
+  // An exposed part of the window is painted black; the field is not told (as on Windows).
+  void Erase(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+
+  // Polls the pacer, which steps the field when its interval has passed. Returns the tick
+  // count at which to poll next: never later than the pacer's due time.
+  std::uint32_t Poll();
+
+  void OnSoftTimer() override;
+
+ private:
+  void Build();
+
+  const ConfigureArgs args;
+  WindowSurface surface;
+  ServerSheetFactory sheets;
+  std::unique_ptr<Vellix> field;
+  SoftTimer pacer;
+  std::uint32_t nextPoll = 0;
+  bool stepped = false;
+};

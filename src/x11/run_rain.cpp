@@ -1,0 +1,87 @@
+// Xlib may already hold events it read while sending requests, so the loop drains its queue
+// before every sleep, and flushes so the step just drawn reaches the server before it sleeps.
+#include "x11/run_rain.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "engine/tick_count.h"
+#include "forms/exception.h"
+#include "settings/configure_args.h"
+#include "x11/rain_view.h"
+#include "x11/target_window.h"
+#include "x11/x_errors.h"
+
+namespace {
+
+enum class Outcome { kGoOn, kEnd };
+
+// Handles one event; kEnd when the window is gone or its closing was asked for.
+Outcome Handle(const XEvent& event, const TargetWindow& target, RainView& view, std::int32_t& width,
+               std::int32_t& height) {
+  if (target.IsCloseRequest(event)) return Outcome::kEnd;
+  if (event.xany.window != target.Id()) return Outcome::kGoOn;
+  switch (event.type) {
+    case Expose:
+      view.Erase(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height);
+      break;
+    case ConfigureNotify:
+      if (event.xconfigure.width != width || event.xconfigure.height != height) {
+        width = event.xconfigure.width;
+        height = event.xconfigure.height;
+        view.Resize(width, height);
+      }
+      break;
+    case DestroyNotify:
+      return Outcome::kEnd;
+    default:
+      break;
+  }
+  return Outcome::kGoOn;
+}
+
+}  // namespace
+
+int CatchEndingSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGINT);
+  if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0)
+    throw Exception(std::string("cannot block SIGTERM and SIGINT: ") + std::strerror(errno));
+  const int fd = signalfd(-1, &signals, SFD_CLOEXEC);
+  if (fd < 0) throw Exception(std::string("cannot watch SIGTERM and SIGINT: ") + std::strerror(errno));
+  return fd;
+}
+
+int RunRain(Display* display, const X11Options& options, int signalFd) {
+  RecordXErrors();
+  const TargetWindow target(display, options);
+  std::int32_t width = target.Width();
+  std::int32_t height = target.Height();
+  RainView view(target.Format(), width, height, ConfigureArgsFrom(options.settings));
+
+  pollfd waits[2] = {{ConnectionNumber(display), POLLIN, 0}, {signalFd, POLLIN, 0}};
+  for (;;) {
+    while (XPending(display) > 0) {
+      XEvent event;
+      XNextEvent(display, &event);
+      if (Handle(event, target, view, width, height) == Outcome::kEnd) return 0;
+    }
+    // Requests for a window that was destroyed fail; the DestroyNotify usually says so first.
+    if (SaysWindowIsGone(TakeXErrors(), target.Id())) return 0;
+
+    const std::uint32_t due = view.Poll();
+    XFlush(display);
+    const std::int32_t wait = static_cast<std::int32_t>(due - TickCount());
+    if (poll(waits, 2, wait > 0 ? wait : 0) < 0 && errno != EINTR)
+      throw Exception(std::string("waiting for the X server failed: ") + std::strerror(errno));
+    if (waits[1].revents & POLLIN) return 0;
+    if (waits[0].revents & (POLLERR | POLLHUP)) throw Exception("the X server closed the connection");
+  }
+}

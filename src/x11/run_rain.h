@@ -1,0 +1,16 @@
+// The X11 program's main loop: the rain in the target window until a signal ends it or the
+// window goes away. Between steps it sleeps on the X connection and on the signals, so it
+// uses no CPU while it waits and answers either at once.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include "x11/options.h"
+
+// Blocks SIGTERM and SIGINT and returns a descriptor that becomes readable when one arrives.
+// Call before anything else, so that neither can arrive unnoticed.
+int CatchEndingSignals();
+
+// Runs the rain as `options` say, on `display`. Returns the process exit code: 0 when a signal
+// ended it or its window was destroyed or closed. Throws Exception when it cannot start.
+int RunRain(Display* display, const X11Options& options, int signalFd);
