@@ -16,6 +16,8 @@ from xscreen import ScreenReader
 ROOT = Path(__file__).resolve().parents[2]
 LARGE_SHEET = ROOT / "res" / "index.bmp"
 CELL_SIZE = (10, 15)
+SMALL_SHEET = ROOT / "res" / "index_s.bmp"   # for surfaces 320 pixels wide or narrower
+SMALL_CELL_SIZE = (4, 6)
 BLACK = "black"
 
 # The design-time colours, 0x00BBGGRR.
@@ -88,13 +90,16 @@ class CellMap:
 
 class CellReader:
     """Knows every cell the rain can draw in the given colours at every clipped size that
-    occurs on a screen of `screen_size`, and classifies a screenshot's cells by them."""
+    occurs on a screen of `screen_size`, and classifies a screenshot's cells by them. The small
+    sheet's cells are read with glyphs=load_glyphs(SMALL_SHEET, SMALL_CELL_SIZE) and
+    cell_size=SMALL_CELL_SIZE."""
 
-    def __init__(self, colors, screen_size, glyphs=None):
+    def __init__(self, colors, screen_size, glyphs=None, cell_size=CELL_SIZE):
         self.colors = list(colors)
         self.screen_size = screen_size
+        self.cell_size = cell_size
         self.glyphs = glyphs if glyphs is not None else load_glyphs()
-        width, height = CELL_SIZE
+        width, height = cell_size
         screen_width, screen_height = screen_size
         widths = {width, screen_width % width or width}
         heights = {height, screen_height % height or height}
@@ -112,7 +117,7 @@ class CellReader:
             raise ValueError(f"screenshot is {image.size}, expected {self.screen_size}")
         data = image.convert("RGB").tobytes()
         screen_width, screen_height = self.screen_size
-        width, height = CELL_SIZE
+        width, height = self.cell_size
         result = CellMap(cells={})
         for top in range(0, screen_height, height):
             h = min(height, screen_height - top)

@@ -6,7 +6,6 @@ interpreter exit, and, should this process be killed outright, a guard process c
 
 import atexit
 import os
-import select
 import shutil
 import signal
 import subprocess
@@ -15,6 +14,8 @@ import tempfile
 import threading
 import time
 from pathlib import Path
+
+from xvfb import start_xvfb
 
 SCREEN_SIZE = (1024, 768)
 BOOT_TIMEOUT = 300  # a new prefix takes ~10 s; the machine may be busy with builds
@@ -177,31 +178,7 @@ class WineSession:
         self.root = self._xvfb = self._server = self._guard_pid = None
 
     def _start_xvfb(self):
-        read_end, write_end = os.pipe()
-        width, height = self.screen_size
-        try:
-            # -wr: a white root, so that any part of the screen no window covers stands out.
-            self._xvfb = _popen_logged(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
-                 "-nolisten", "tcp", "-wr", "-noreset"],
-                self.root / "xvfb.log", pass_fds=(write_end,))
-            os.close(write_end)
-            write_end = None
-            number = b""
-            deadline = time.monotonic() + 60
-            while not number.endswith(b"\n"):
-                left = max(0.0, deadline - time.monotonic())
-                ready, _, _ = select.select([read_end], [], [], left)
-                chunk = os.read(read_end, 16) if ready else b""
-                if not chunk:
-                    raise RuntimeError("Xvfb did not report a display: "
-                                       + (self.root / "xvfb.log").read_text(errors="replace"))
-                number += chunk
-            self.display = ":" + number.decode().strip()
-        finally:
-            os.close(read_end)
-            if write_end is not None:
-                os.close(write_end)
+        self._xvfb, self.display = start_xvfb(self.screen_size, self.root / "xvfb.log", _popen_logged)
 
     def _start_wineserver(self):
         self._server = _popen_logged(["wineserver", "--foreground", "--persistent"],
