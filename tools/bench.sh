@@ -21,5 +21,13 @@ bench_saver_under_wine() {
   /usr/bin/python3 tools/bench_saver.py "$win_dir"
 }
 
+# The X11 host (build/native/lumivex -root) on a private Xvfb at the design and heaviest
+# settings, beside a bare X client that only waits on its connection.
+bench_x11_host() {
+  echo
+  /usr/bin/python3 tools/bench_x11.py "$native_dir"
+}
+
 bench_engine
 bench_saver_under_wine
+bench_x11_host

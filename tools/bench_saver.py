@@ -104,16 +104,16 @@ def steps_from_changes(changes, merge_gap):
     return steps
 
 
-def screen_changes(probe, seconds):
+def screen_changes(probe, seconds, period=PROBE_PERIOD):
     """Moments (time.monotonic) at which the probe's band differed from its previous read."""
     start = time.monotonic()
     changes, last = [], probe.checksum()
-    next_read = start + PROBE_PERIOD
+    next_read = start + period
     while time.monotonic() < start + seconds:
         delay = next_read - time.monotonic()
         if delay > 0:
             time.sleep(delay)
-        next_read += PROBE_PERIOD
+        next_read += period
         value = probe.checksum()
         if value != last:
             changes.append(time.monotonic())
