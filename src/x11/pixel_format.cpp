@@ -3,8 +3,12 @@
 
 #include "forms/exception.h"
 
-PixelFormat::PixelFormat(const Visual& visual)
-    : red(ChannelOf(visual.red_mask)), green(ChannelOf(visual.green_mask)), blue(ChannelOf(visual.blue_mask)) {
+PixelFormat::PixelFormat(const Visual& visual, int depth)
+    : red(ChannelOf(visual.red_mask)),
+      green(ChannelOf(visual.green_mask)),
+      blue(ChannelOf(visual.blue_mask)),
+      opaque((depth >= 32 ? ~0UL : (1UL << depth) - 1) & 0xFFFFFFFFUL &
+             ~(visual.red_mask | visual.green_mask | visual.blue_mask)) {
   if ((visual.c_class != TrueColor && visual.c_class != DirectColor) || !red.bits || !green.bits || !blue.bits)
     throw Exception("the window's visual is not a true-colour one; Lumivex needs one");
 }
@@ -30,7 +34,7 @@ Color PixelFormat::Take(const Channel& channel, unsigned long pixel) {
 }
 
 unsigned long PixelFormat::ToPixel(Color color) const {
-  return Place(red, color & 0xFF) | Place(green, color >> 8 & 0xFF) | Place(blue, color >> 16 & 0xFF);
+  return Place(red, color & 0xFF) | Place(green, color >> 8 & 0xFF) | Place(blue, color >> 16 & 0xFF) | opaque;
 }
 
 Color PixelFormat::ToColor(unsigned long pixel) const {

@@ -11,7 +11,9 @@ class PixelFormat {
  public:
   // Throws Exception for a visual without fixed red, green and blue masks (TrueColor or
   // DirectColor): the tinted glyphs need any colour, which a colour map cannot promise.
-  explicit PixelFormat(const Visual& visual);
+  // Bits of `depth` outside the three masks (the alpha of a 32-bit visual) are set in every
+  // pixel, so that a compositing server shows the rain opaque.
+  PixelFormat(const Visual& visual, int depth);
 
   unsigned long ToPixel(Color color) const;
   Color ToColor(unsigned long pixel) const;
@@ -27,6 +29,7 @@ class PixelFormat {
   static Color Take(const Channel& channel, unsigned long pixel);
 
   Channel red, green, blue;
+  unsigned long opaque;
 };
 
 // The window the rain draws into, as its images need to know it.

@@ -35,7 +35,7 @@ TargetWindow::TargetWindow(Display* display, const X11Options& options) {
     throw Exception("there is no window " + WindowName(window) + " to draw into");
   if (attributes.c_class == InputOnly)
     throw Exception("window " + WindowName(window) + " is input-only; nothing can be drawn in it");
-  format.emplace(WindowFormat{display, window, attributes.visual, attributes.depth, PixelFormat(*attributes.visual)});
+  format.emplace(WindowFormat{display, window, attributes.visual, attributes.depth, PixelFormat(*attributes.visual, attributes.depth)});
   width = attributes.width;
   height = attributes.height;
 }

@@ -58,14 +58,18 @@ def test_root_without_a_daemon_window_rains_on_the_whole_screen_in_the_design_co
     assert lumivex.running
 
 
-def test_without_options_it_rains_in_a_window_of_its_own(desk):
+def test_without_options_it_rains_in_a_window_of_its_own_until_that_is_closed(desk):
     lumivex = desk.start("-speed", "200")
 
     def own_window():
-        return next((geometry for _, name, geometry in desk.client.top_level() if name == "Lumivex"), None)
+        return next(((window, geometry) for window, name, geometry in desk.client.top_level()
+                     if name == "Lumivex"), None)
 
-    box = wait_for(own_window, timeout=RAIN_TIMEOUT, what="a window titled Lumivex")
+    window, box = wait_for(own_window, timeout=RAIN_TIMEOUT, what="a window titled Lumivex")
     assert box[2:] == (800, 600)
     rain_cells(desk, box, [NORMAL_COLOR, LIGHT_COLOR], lambda r: r.glyph_cells() >= 100,
                "100 glyph cells in the window")
-    assert lumivex.running
+
+    desk.client.ask_to_close(window)
+    assert lumivex.wait_exit() == (0, "")
+    assert own_window() is None

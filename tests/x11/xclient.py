@@ -5,6 +5,14 @@ window. Plain Xlib calls through ctypes."""
 import ctypes
 
 _Window = ctypes.c_ulong
+_CLIENT_MESSAGE = 33
+
+
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", _Window), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
+                ("pad", ctypes.c_long * 12)]    # to the size of an XEvent
 
 
 def _load_x11():
@@ -27,6 +35,9 @@ def _load_x11():
                                  ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int),
                                  ctypes.POINTER(ctypes.c_uint), ctypes.POINTER(ctypes.c_uint),
                                  ctypes.POINTER(ctypes.c_uint), ctypes.POINTER(ctypes.c_uint)]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, _Window, ctypes.c_int, ctypes.c_long, ctypes.POINTER(_ClientMessage)]
     x11.XFree.argtypes = [ctypes.c_void_p]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
     return x11
@@ -72,6 +83,14 @@ class XClient:
     def destroy_all(self):
         for window in list(self.made):
             self.destroy(window)
+
+    def ask_to_close(self, window):
+        """What a window manager sends when the user closes a window: WM_DELETE_WINDOW."""
+        event = _ClientMessage(type=_CLIENT_MESSAGE, window=window, format=32,
+                               message_type=self.x11.XInternAtom(self.display, b"WM_PROTOCOLS", 0))
+        event.data[0] = self.x11.XInternAtom(self.display, b"WM_DELETE_WINDOW", 0)
+        self.x11.XSendEvent(self.display, window, 0, 0, ctypes.byref(event))
+        self._sync()
 
     def top_level(self):
         """The root's children as (window, name, (x, y, width, height)), bottom to top."""
