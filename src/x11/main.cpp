@@ -3,6 +3,7 @@
 // 1 when it cannot run (no display, no such window), 2 for a bad command line.
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -40,10 +41,10 @@ int main(int argc, char** argv) {
     return kEnded;
   }
   try {
-    const int signals = CatchEndingSignals();
+    const EndingSignals signals;
     const DisplayHandle display = OpenDisplay(parsed.options->display);
     return RunRain(display.get(), *parsed.options, signals);
-  } catch (const Exception& error) {
+  } catch (const std::exception& error) {
     std::fprintf(stderr, "%s: %s\n", program.c_str(), error.what());
     return kCannotRun;
   }

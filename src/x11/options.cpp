@@ -135,7 +135,8 @@ std::string UsageText(const std::string& program) {
         << "  -root           draw into $XSCREENSAVER_WINDOW, or else the root window\n"
         << "  -window-id ID   draw into the window ID (decimal or 0x hex)\n"
         << "  (neither)       draw into a window of its own\n"
-        << "  -display NAME   the X display (default $DISPLAY)\n";
+        << "  -display NAME   the X display (default $DISPLAY)\n"
+        << "  -help           this text\n";
   for (const SettingInfo& setting : kSettings) {
     std::string name = OptionName(setting);
     name.resize(std::max<std::size_t>(name.size(), 15), ' ');

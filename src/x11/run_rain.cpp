@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "engine/tick_count.h"
 #include "forms/exception.h"
@@ -47,26 +48,27 @@ Outcome Handle(const XEvent& event, const TargetWindow& target, RainView& view, 
 
 }  // namespace
 
-int CatchEndingSignals() {
+EndingSignals::EndingSignals() {
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGTERM);
   sigaddset(&signals, SIGINT);
   if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0)
     throw Exception(std::string("cannot block SIGTERM and SIGINT: ") + std::strerror(errno));
-  const int fd = signalfd(-1, &signals, SFD_CLOEXEC);
-  if (fd < 0) throw Exception(std::string("cannot watch SIGTERM and SIGINT: ") + std::strerror(errno));
-  return fd;
+  descriptor = signalfd(-1, &signals, SFD_CLOEXEC);
+  if (descriptor < 0) throw Exception(std::string("cannot watch SIGTERM and SIGINT: ") + std::strerror(errno));
 }
 
-int RunRain(Display* display, const X11Options& options, int signalFd) {
+EndingSignals::~EndingSignals() { close(descriptor); }
+
+int RunRain(Display* display, const X11Options& options, const EndingSignals& signals) {
   RecordXErrors();
   const TargetWindow target(display, options);
   std::int32_t width = target.Width();
   std::int32_t height = target.Height();
   RainView view(target.Format(), width, height, ConfigureArgsFrom(options.settings));
 
-  pollfd waits[2] = {{ConnectionNumber(display), POLLIN, 0}, {signalFd, POLLIN, 0}};
+  pollfd waits[2] = {{ConnectionNumber(display), POLLIN, 0}, {signals.Descriptor(), POLLIN, 0}};
   for (;;) {
     while (XPending(display) > 0) {
       XEvent event;
@@ -74,7 +76,10 @@ int RunRain(Display* display, const X11Options& options, int signalFd) {
       if (Handle(event, target, view, width, height) == Outcome::kEnd) return 0;
     }
     // Requests for a window that was destroyed fail; the DestroyNotify usually says so first.
-    if (SaysWindowIsGone(TakeXErrors(), target.Id())) return 0;
+    // Any other error means the rain cannot be drawn (no memory for the glyphs on the server).
+    const std::vector<XErrorRecord> errors = TakeXErrors();
+    if (SaysWindowIsGone(errors, target.Id())) return 0;
+    if (!errors.empty()) throw Exception("the X server refused to draw: " + Describe(display, errors.front()));
 
     const std::uint32_t due = view.Poll();
     XFlush(display);

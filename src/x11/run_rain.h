@@ -7,10 +7,22 @@
 
 #include "x11/options.h"
 
-// Blocks SIGTERM and SIGINT and returns a descriptor that becomes readable when one arrives.
-// Call before anything else, so that neither can arrive unnoticed.
-int CatchEndingSignals();
+// SIGTERM and SIGINT, blocked and turned into a descriptor that becomes readable when one
+// arrives. Made before anything else, so that neither can arrive unnoticed.
+class EndingSignals {
+ public:
+  EndingSignals();  // throws Exception when the system refuses
+  ~EndingSignals();
+  EndingSignals(const EndingSignals&) = delete;
+  EndingSignals& operator=(const EndingSignals&) = delete;
+
+  int Descriptor() const { return descriptor; }
+
+ private:
+  int descriptor;
+};
 
 // Runs the rain as `options` say, on `display`. Returns the process exit code: 0 when a signal
-// ended it or its window was destroyed or closed. Throws Exception when it cannot start.
-int RunRain(Display* display, const X11Options& options, int signalFd);
+// ended it or its window was destroyed or closed. Throws Exception when it cannot start, or
+// when the X server refuses a request that is not about the window having gone.
+int RunRain(Display* display, const X11Options& options, const EndingSignals& signals);
