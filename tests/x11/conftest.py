@@ -111,7 +111,7 @@ def desk():
 @pytest.fixture(autouse=True)
 def clean_desk(request):
     """After each test: every lumivex it started is ended and every window it made destroyed,
-    so the next test starts from the bare white root."""
+    so the next test starts from the bare white root (repainted, should one have drawn on it)."""
     yield
     if "desk" not in request.fixturenames:
         return
@@ -120,6 +120,7 @@ def clean_desk(request):
         process.stop()
     desk.started.clear()
     desk.client.destroy_all()
+    desk.client.clear_root()
 
 
 def outside_is_white(image, box):

@@ -24,6 +24,8 @@ def _load_x11():
     x11.XCreateSimpleWindow.restype = _Window
     x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, _Window, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
                                         ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
+    x11.XClearArea.argtypes = [ctypes.c_void_p, _Window, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                               ctypes.c_uint, ctypes.c_int]
     for name in ("XMapWindow", "XUnmapWindow", "XDestroyWindow"):
         getattr(x11, name).argtypes = [ctypes.c_void_p, _Window]
     x11.XResizeWindow.argtypes = [ctypes.c_void_p, _Window, ctypes.c_uint, ctypes.c_uint]
@@ -83,6 +85,11 @@ class XClient:
     def destroy_all(self):
         for window in list(self.made):
             self.destroy(window)
+
+    def clear_root(self):
+        """Paints the root window with its background again, after a program drew on it."""
+        self.x11.XClearArea(self.display, self.root, 0, 0, 0, 0, 0)
+        self._sync()
 
     def ask_to_close(self, window):
         """What a window manager sends when the user closes a window: WM_DELETE_WINDOW."""
