@@ -11,6 +11,7 @@ RainView::RainView(const WindowFormat& format, std::int32_t width, std::int32_t 
 }
 
 void RainView::Resize(std::int32_t width, std::int32_t height) {
+  if (width == surface.Width() && height == surface.Height()) return;
   surface.Resize(width, height);
   Build();
 }

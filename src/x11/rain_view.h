@@ -20,6 +20,7 @@ class RainView final : public SoftTimerEvent {
   RainView& operator=(const RainView&) = delete;
 
   // A new size: paints it black and rebuilds the field for it with the same settings.
+  // The size it has already changes nothing.
   void Resize(std::int32_t width, std::int32_t height);
   // An exposed part of the window is painted black; the field is not told (as on Windows).
   void Erase(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);

@@ -23,20 +23,15 @@ namespace {
 enum class Outcome { kGoOn, kEnd };
 
 // Handles one event; kEnd when the window is gone or its closing was asked for.
-Outcome Handle(const XEvent& event, const TargetWindow& target, RainView& view, std::int32_t& width,
-               std::int32_t& height) {
+Outcome Handle(const XEvent& event, const TargetWindow& target, RainView& view) {
   if (target.IsCloseRequest(event)) return Outcome::kEnd;
   if (event.xany.window != target.Id()) return Outcome::kGoOn;
   switch (event.type) {
     case Expose:
       view.Erase(event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height);
       break;
-    case ConfigureNotify:
-      if (event.xconfigure.width != width || event.xconfigure.height != height) {
-        width = event.xconfigure.width;
-        height = event.xconfigure.height;
-        view.Resize(width, height);
-      }
+    case ConfigureNotify:  // also sent for moves, which Resize passes over
+      view.Resize(event.xconfigure.width, event.xconfigure.height);
       break;
     case DestroyNotify:
       return Outcome::kEnd;
@@ -64,16 +59,14 @@ EndingSignals::~EndingSignals() { close(descriptor); }
 int RunRain(Display* display, const X11Options& options, const EndingSignals& signals) {
   RecordXErrors();
   const TargetWindow target(display, options);
-  std::int32_t width = target.Width();
-  std::int32_t height = target.Height();
-  RainView view(target.Format(), width, height, ConfigureArgsFrom(options.settings));
+  RainView view(target.Format(), target.Width(), target.Height(), ConfigureArgsFrom(options.settings));
 
   pollfd waits[2] = {{ConnectionNumber(display), POLLIN, 0}, {signals.Descriptor(), POLLIN, 0}};
   for (;;) {
     while (XPending(display) > 0) {
       XEvent event;
       XNextEvent(display, &event);
-      if (Handle(event, target, view, width, height) == Outcome::kEnd) return 0;
+      if (Handle(event, target, view) == Outcome::kEnd) return 0;
     }
     // Requests for a window that was destroyed fail; the DestroyNotify usually says so first.
     // Any other error means the rain cannot be drawn (no memory for the glyphs on the server).
