@@ -22,6 +22,7 @@ LAYERS = {
     "settings": {"base", "engine", "forms"},
     "saver": {"base", "engine", "forms", "platform"},
     "app": {"base", "engine", "forms", "platform", "settings", "saver"},
+    "x11": {"base", "engine", "settings"},
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)

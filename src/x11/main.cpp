@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/exception.h"
+#include "base/exception.h"
 #include "x11/options.h"
 #include "x11/run_rain.h"
 #include "x11/x_handles.h"

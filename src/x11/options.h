@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/memory_setting_controls.h"
 #include "settings/setting_table.h"
+#include "x11/option_settings.h"
 
 // Where the rain goes.
 enum class DrawTarget {
@@ -25,7 +25,7 @@ struct X11Options {
   std::uint32_t window = 0;
   std::string display;  // -display NAME; empty: $DISPLAY
   bool help = false;
-  MemorySettingControls settings;  // design values, changed by the options as the sliders would
+  OptionSettings settings;
 };
 
 struct ParseResult {

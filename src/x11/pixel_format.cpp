@@ -1,7 +1,7 @@
 // Channels of 8 bits (the usual 24-bit visuals) map exactly; narrower ones keep the top bits.
 #include "x11/pixel_format.h"
 
-#include "forms/exception.h"
+#include "base/exception.h"
 
 PixelFormat::PixelFormat(const Visual& visual, int depth)
     : red(ChannelOf(visual.red_mask)),

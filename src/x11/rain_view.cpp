@@ -25,9 +25,7 @@ void RainView::Build() {
   surface.Erase(0, 0, surface.Width(), surface.Height());
   field.reset();
   field = std::make_unique<Vellix>(surface, sheets, surface.Width(), surface.Height());
-  field->Configure(args.stepInterval, args.fallerCount, args.eraserCount, args.riserCount, args.noiseCount,
-                   static_cast<std::int32_t>(args.normalColor), static_cast<std::int32_t>(args.lightColor),
-                   static_cast<std::int32_t>(args.darkColor));
+  ConfigureRainField(*field, args);
   // Read before SetInterval reads the clock, so this is never later than the pacer's due time.
   nextPoll = TickCount() + static_cast<std::uint32_t>(args.stepInterval);
   pacer.SetInterval(args.stepInterval);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/tick_count.h"
-#include "forms/exception.h"
+#include "base/exception.h"
 #include "settings/configure_args.h"
 #include "x11/rain_view.h"
 #include "x11/target_window.h"

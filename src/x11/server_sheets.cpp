@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "engine/bmp_file.h"
-#include "forms/exception.h"
+#include "base/exception.h"
 #include "x11/embedded_sheets.h"
 
 namespace {

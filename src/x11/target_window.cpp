@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "forms/exception.h"
+#include "base/exception.h"
 #include "x11/x_errors.h"
 
 namespace {

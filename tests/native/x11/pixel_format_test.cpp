@@ -3,7 +3,7 @@
 // without fixed colour masks.
 #include <gtest/gtest.h>
 
-#include "forms/exception.h"
+#include "base/exception.h"
 #include "x11/pixel_format.h"
 
 namespace {
