@@ -11,6 +11,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick libx11-6
   python3 python3-pytest python3-pil
   fonts-ipafont-gothic
+  nsis osslsigncode openssl python3-pefile
 )
 
 missing=()
