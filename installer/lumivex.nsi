@@ -52,6 +52,7 @@ VIAddVersionKey ProductVersion "${VERSION}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_COMPONENTSPAGE_NODESC
+!define MUI_COMPONENTSPAGE_TEXT_TOP "${PRODUCT} goes into the Windows system folder, where Screen Saver Settings lists it. Untick the box to keep your current screen saver."
 !define MUI_UNCONFIRMPAGE_TEXT_TOP "${PRODUCT} will be removed from this computer. Your ${PRODUCT} settings are kept, so that a later installation finds them."
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
