@@ -142,8 +142,10 @@ def test_uninstall_while_the_saver_runs_removes_it_at_restart_and_says_so(machin
              timeout=APPEAR_TIMEOUT, interval=0.5, what="the installed saver's window")
     machine.session.spawn(UNINSTALLER)
 
-    page = wait_for_dialog(machine, lambda d: "Uninstall" in d["buttons"], "the uninstaller's page")
-    assert "settings are kept" in page["text"]
+    # The window comes before the page in it: wait for the page's words.
+    page = wait_for_dialog(machine, lambda d: "Uninstall" in d["buttons"]
+                           and "settings are kept" in d["text"],
+                           "the uninstaller's page saying that the settings are kept")
     ask_helper(machine, "click", page["hwnd"], "Uninstall")
     told = wait_for_dialog(machine, lambda d: "restart" in d["text"], "the restart message")
     assert r"system32\lumivex.scr will be removed when Windows restarts" in told["text"]
