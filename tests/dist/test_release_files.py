@@ -23,7 +23,8 @@ def test_zip_holds_the_built_saver_and_windows_texts_in_fixed_order_and_time(rel
     with zipfile.ZipFile(release.zip) as archive:
         entries = archive.infolist()
         assert [entry.filename for entry in entries] == ZIP_ENTRIES
-        assert {entry.date_time for entry in entries} == {zip_time(source_date_epoch())}
+        assert {entry.date_time for entry in entries} == {zip_time(source_date_epoch())}, \
+            "build/dist was made for another commit: run `make dist`"
         assert archive.read("lumivex.scr") == SAVER.read_bytes(), "build/dist is older than build/win"
         texts = {name: archive.read(name) for name in ZIP_ENTRIES[1:]}
     for name, text in texts.items():
