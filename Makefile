@@ -6,7 +6,7 @@ BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc)
 ARGS ?= /s
 
-.PHONY: all deps build native win test run bench clean
+.PHONY: all deps build native win dist test run bench clean
 
 all: build
 
@@ -23,7 +23,13 @@ win:
 	@cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) > /dev/null
 	@cmake --build build/win -j $(JOBS)
 
-test: build
+# The release files in build/dist; SIGN_PFX=<file.pfx> SIGN_PASS=<password> signs them.
+# Exported rather than written into the command, so the password shows in no process list.
+export SIGN_PFX SIGN_PASS
+dist: deps win
+	@/usr/bin/python3 tools/dist/make_dist.py --saver build/win/lumivex.scr --out build/dist
+
+test: build dist
 	@cd build/native && ctest --output-on-failure -j $(JOBS)
 
 run: build

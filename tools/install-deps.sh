@@ -12,6 +12,7 @@ packages=(
   libx11-dev
   python3 python3-pytest python3-pil
   fonts-ipafont-gothic
+  nsis osslsigncode openssl python3-pefile
 )
 
 missing=()
