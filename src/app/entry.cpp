@@ -4,7 +4,6 @@
 
 #include "app/command_line.h"
 #include "app/saver_wiring.h"
-#include "base/exception.h"
 #include "base/globals.h"
 #include "base/win_handles.h"
 #include "forms/application.h"
@@ -36,7 +35,7 @@ void RunSettings(SaverWiring& wiring) {
 }
 
 // The full-screen path, also taken by a preview (PreviewParent decides which). False when
-// another instance of the same kind runs: the entry then returns at once.
+// another instance of the same kind runs: nothing is shown then.
 bool RunSaver(SaverWiring& wiring, UniqueKernelHandle& kept) {
   if (PreviewParent) {
     if (!TakeInstanceMutex("VellixMutex", kept)) {
@@ -59,8 +58,10 @@ int LumivexEntry(const char* argumentText, SaverWiring& wiring) {
   Application->SetTitle("Lumivex Screensaver");
   UniqueKernelHandle kept;
 
-  const std::string arguments = argumentText ? argumentText : "";
-  try {
+  // Every failure, ours or the standard library's (out of memory, a length error), ends in the
+  // exception box, and the process still ends with 0: nothing leaves through std::terminate.
+  Application->Guard([&] {
+    const std::string arguments = argumentText ? argumentText : "";
     switch (ModeOf(arguments)) {
       case RunMode::kPasswordChange:
         try {
@@ -75,19 +76,17 @@ int LumivexEntry(const char* argumentText, SaverWiring& wiring) {
       case RunMode::kPreview:
         PreviewParent = WindowFromNumber(arguments);
         RunAsSaver = true;
-        if (!RunSaver(wiring, kept)) return 0;
+        RunSaver(wiring, kept);
         break;
       case RunMode::kSaver:
         RunAsSaver = true;
-        if (!RunSaver(wiring, kept)) return 0;
+        RunSaver(wiring, kept);
         break;
       case RunMode::kPlain:
-        if (!RunSaver(wiring, kept)) return 0;
+        RunSaver(wiring, kept);
         break;
     }
-  } catch (const Exception& error) {
-    Application->ShowException(error.Message());
-  }
+  });
   kept.Reset();
   ::ShowWindow(Application->Handle(), SW_HIDE);
   return 0;

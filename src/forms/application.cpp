@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 
 #include "base/exception.h"
 #include "forms/form.h"
@@ -72,17 +74,36 @@ void TApplication::DestroyForm(TForm* form) {
   doomed->Destroy();
 }
 
+std::string FailureText() {
+  try {
+    throw;
+  } catch (const Exception& error) {
+    return error.Message();
+  } catch (const std::bad_alloc&) {
+    return "Out of memory";
+  } catch (const std::length_error&) {
+    // A container asked for more than it can ever hold: to the user, memory ran out.
+    return "Out of memory";
+  } catch (const std::exception& error) {
+    return error.what();
+  } catch (...) {
+    return "Unexpected failure";
+  }
+}
+
 void TApplication::ShowException(const std::string& message) {
+  // Task-modal: every window of this thread takes no input while the box is up, so that the
+  // button whose failure it reports cannot be pressed again behind it.
   ::MessageBoxA(nullptr, ExceptionBoxText(message).c_str(), title_.c_str(),
-                MB_OK | MB_ICONERROR | MB_TOPMOST);
+                MB_OK | MB_ICONERROR | MB_TOPMOST | MB_TASKMODAL);
 }
 
 void TApplication::Guard(const std::function<void()>& action) {
   try {
     action();
-  } catch (const std::exception& error) {
+  } catch (...) {
     // Exceptions must not unwind through the system's frames; the loop goes on.
-    ShowException(error.what());
+    ShowException(FailureText());
   }
 }
 

@@ -63,7 +63,7 @@ class TApplication {
 
   // The exception box: title as caption, error icon, one OK button.
   void ShowException(const std::string& message);
-  // Runs `action`; an Exception (or any standard exception) leaving it goes to the box.
+  // Runs `action`; whatever it throws goes to the box, as FailureText puts it.
   void Guard(const std::function<void()>& action);
 
  private:
@@ -79,6 +79,11 @@ class TApplication {
 
 // The framework's single application instance (null before one is made).
 extern TApplication* Application;
+
+// What the box says about the exception being handled (call it inside a catch block): the
+// message of an Exception, "Out of memory" for an allocation or length failure, the standard
+// library's text of any other standard exception, "Unexpected failure" for anything else.
+std::string FailureText();
 
 // The exception box text: a full stop is appended when the last character sorts after ".".
 std::string ExceptionBoxText(const std::string& message);

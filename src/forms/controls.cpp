@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <utility>
@@ -32,6 +33,13 @@ void TControl::CreateChild(TForm& form, int id, const char* className, const std
   if (!handle_) throw Exception(std::string("Error creating window of class ") + className);
   if (font) ::SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
+
+void TControl::Place(const TForm& form, const ControlBounds& bounds) {
+  ::SetWindowPos(handle_, nullptr, form.Scale(bounds.left), form.Scale(bounds.top), form.Scale(bounds.width),
+                 form.Scale(bounds.height), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TControl::SetFont(HFONT font) { ::SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
 
 void TLabel::Create(TForm& form, int id, const std::string& caption, Alignment alignment, bool wordWrap,
                     const ControlBounds& bounds, HFONT font) {
@@ -109,7 +117,7 @@ void TPanel::Create(TForm& form, int id, std::uint32_t color, bool raised, const
 }
 
 TPanel::TPanel(TPanel&& other) noexcept
-    : TControl(std::move(other)), color_(other.color_), raised_(other.raised_) {
+    : TControl(std::move(other)), color_(other.color_), raised_(other.raised_), pressed_(other.pressed_) {
   Adopt();
 }
 
@@ -117,6 +125,7 @@ TPanel& TPanel::operator=(TPanel&& other) noexcept {
   TControl::operator=(std::move(other));
   color_ = other.color_;
   raised_ = other.raised_;
+  pressed_ = other.pressed_;
   Adopt();
   return *this;
 }
@@ -152,9 +161,27 @@ LRESULT CALLBACK TPanel::WindowProc(HWND window, UINT message, WPARAM wParam, LP
       ::EndPaint(window, &paint);
       return 0;
     }
-    case WM_LBUTTONUP:
-      ::SendMessageA(::GetParent(window), WM_COMMAND,
-                     MAKEWPARAM(::GetDlgCtrlID(window), STN_CLICKED), reinterpret_cast<LPARAM>(window));
+    case WM_LBUTTONDOWN:
+      // Held until the release, so that the release comes here wherever it happens.
+      ::SetCapture(window);
+      if (panel) panel->pressed_ = true;
+      return 0;
+    case WM_LBUTTONUP: {
+      const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      RECT client;
+      ::GetClientRect(window, &client);
+      const bool clicked = panel && panel->pressed_ && ::PtInRect(&client, at);
+      if (panel) panel->pressed_ = false;
+      if (::GetCapture() == window) ::ReleaseCapture();
+      if (clicked) {
+        ::SendMessageA(::GetParent(window), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(window), STN_CLICKED),
+                       reinterpret_cast<LPARAM>(window));
+      }
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      // Another window took the mouse (a menu, a dialog): the press is void.
+      if (panel) panel->pressed_ = false;
       return 0;
   }
   return ::DefWindowProcA(window, message, wParam, lParam);

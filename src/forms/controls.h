@@ -30,6 +30,9 @@ class TControl {
 
   HWND Handle() const { return handle_; }
   int Id() const { return id_; }
+  // Moves the control to `bounds`, scaled by the form's DPI as at creation.
+  void Place(const TForm& form, const ControlBounds& bounds);
+  void SetFont(HFONT font);
 
  protected:
   // Makes the child window; bounds are scaled by the form's DPI.
@@ -83,7 +86,9 @@ class TTrackBar : public TControl {
 };
 
 // A coloured panel: a raised swatch that can be clicked, or a flat black host for a child window.
-// A click reaches the form as WM_COMMAND with the panel's id, like a button's.
+// A click reaches the form as WM_COMMAND with the panel's id, like a button's: as with a button,
+// only a left press on the panel followed by its release on the panel is a click (the panel
+// holds the mouse in between).
 class TPanel : public TControl {
  public:
   TPanel() = default;
@@ -100,6 +105,7 @@ class TPanel : public TControl {
   void Adopt();
   std::uint32_t color_ = 0;
   bool raised_ = true;
+  bool pressed_ = false;
 };
 
 // A window timer on its form; the form routes WM_TIMER with this id to OnTimer.

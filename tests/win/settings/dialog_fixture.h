@@ -21,6 +21,7 @@
 #include "forms/application.h"
 #include "settings/registry_store.h"
 #include "settings/setupform.h"
+#include "support/picture.h"
 
 // Value name -> REG_DWORD bits, as the stored settings are laid out.
 using StoredValues = std::map<std::string, std::uint32_t>;
@@ -35,16 +36,6 @@ extern const StoredValues kStoredValues;
 // nothing when the key is absent. A value that is not four bytes of REG_DWORD fails the test.
 std::optional<StoredValues> ReadSettingsKey(HKEY root);
 void WriteSettingsKey(HKEY root, const StoredValues& values);
-
-// A window's client area as 0x00BBGGRR pixels. Wine reads no pixels straight from a window
-// DC, so the picture is copied into a bitmap of our own first.
-struct Picture {
-  int width = 0;
-  int height = 0;
-  std::vector<Color> pixels;
-  Color At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-};
-Picture ClientPicture(HWND window);
 
 // A key press and release as the system queues them for the window with the focus.
 void PostKey(HWND window, UINT virtualKey);

@@ -1,7 +1,8 @@
 // Every way out of the settings dialog, driven with the messages the system queues for a user's
 // clicks and keys, and what each leaves in the registry: only Ok (the button, or Enter while no
 // other push button has the focus) stores, and every way closes the preview. A store that
-// refuses every key is reported in the application's error box and the dialog still closes.
+// refuses every key is reported in the application's error box, which keeps the dialog from
+// input while it is up, and the dialog still closes.
 #include <windows.h>
 
 #include <atomic>
@@ -14,6 +15,7 @@
 #include "dialog_fixture.h"
 #include "saver/vellixfrm.h"
 #include "settings/registry_store.h"
+#include "support/message_box.h"
 #include "support/standard_user_store.h"
 
 namespace {
@@ -92,61 +94,6 @@ class RefusingStore : public SettingsStore {
   std::unique_ptr<SettingsKey> OpenKey(StoreRoot, const std::string&, KeyMode) override { return nullptr; }
 };
 
-// What a message box of this process showed, read and dismissed from another thread while
-// the box's own modal loop runs on the user-interface thread.
-struct MessageBoxSeen {
-  bool found = false;
-  std::string caption;
-  std::string text;
-  std::vector<std::string> buttons;
-};
-
-HWND FindOwnMessageBox() {
-  struct Search {
-    DWORD process;
-    HWND found;
-  } search{::GetCurrentProcessId(), nullptr};
-  ::EnumWindows(
-      [](HWND window, LPARAM data) {
-        auto* search = reinterpret_cast<Search*>(data);
-        DWORD process = 0;
-        ::GetWindowThreadProcessId(window, &process);
-        char name[32] = {};
-        ::GetClassNameA(window, name, sizeof name);
-        if (process != search->process || std::string(name) != "#32770" || !::IsWindowVisible(window)) return TRUE;
-        search->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-MessageBoxSeen ReadAndDismissMessageBox(const std::atomic<bool>& stop) {
-  MessageBoxSeen seen;
-  const ULONGLONG deadline = ::GetTickCount64() + 30000;
-  HWND box = nullptr;
-  while (!stop && !(box = FindOwnMessageBox()) && ::GetTickCount64() < deadline) ::Sleep(20);
-  if (!box) return seen;
-  seen.found = true;
-  char text[512] = {};
-  ::GetWindowTextA(box, text, sizeof text);
-  seen.caption = text;
-  ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the message's static control
-  seen.text = text;
-  HWND ok = nullptr;
-  for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    char name[32] = {};
-    ::GetClassNameA(child, name, sizeof name);
-    if (_stricmp(name, "Button") != 0 || !::IsWindowVisible(child)) continue;
-    ::GetWindowTextA(child, text, sizeof text);
-    seen.buttons.push_back(text);
-    ok = child;
-  }
-  DWORD_PTR ignored = 0;
-  if (ok) ::SendMessageTimeoutA(ok, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
-  return seen;
-}
-
 TEST_F(SetupClosingTest, StoreRefusingEveryKeyIsReportedAndTheDialogStillCloses) {
   RefusingStore refusing;
   StandardUserStore standardUser(refusing);
@@ -164,6 +111,8 @@ TEST_F(SetupClosingTest, StoreRefusingEveryKeyIsReportedAndTheDialogStillCloses)
   // The box adds a full stop only after a character that sorts after it; a quote does not.
   EXPECT_EQ(box.text, "Failed to create key 'SOFTWARE\\Orvanta\\Lumivex'");
   EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+  // While the box is up the dialog takes no input: its failing Ok cannot be pressed again.
+  EXPECT_EQ(box.enabledBeneath, std::vector<std::string>{});
   EXPECT_EQ(result, mrOk);
   EXPECT_EQ(VellixForm->RainField, nullptr);
   EXPECT_FALSE(::IsWindowVisible(dialog.Handle()));

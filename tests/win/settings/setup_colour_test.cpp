@@ -1,7 +1,8 @@
 // The colour swatches open the system colour dialog, set up from the swatch's colour with its
 // expand button disabled; a confirmed pick recolours the swatch, a cancelled one leaves it, and
-// either way the preview is rebuilt at the next tick. (Whether the dialog opens fully expanded
-// is the system's business: Wine keeps it folded when expanding is also prevented.)
+// either way the preview is rebuilt at the next tick. Only a left press and release both on the
+// swatch count as a click. (Whether the dialog opens fully expanded is the system's business:
+// Wine keeps it folded when expanding is also prevented.)
 #include <windows.h>
 
 #include <atomic>
@@ -25,14 +26,17 @@ class PickerOperator {
  public:
   PickerOperator(HWND owner, bool confirm, COLORREF typed)
       : thread_([this, owner, confirm, typed] { Operate(owner, confirm, typed); }) {}
-  ~PickerOperator() { thread_.join(); }
+  ~PickerOperator() {
+    stop_ = true;
+    thread_.join();
+  }
   bool Found() const { return found_; }
   const PickerFacts& Facts() const { return facts_; }
 
  private:
   void Operate(HWND owner, bool confirm, COLORREF typed) {
     HWND picker = nullptr;
-    for (ULONGLONG deadline = ::GetTickCount64() + 15000; !picker && ::GetTickCount64() < deadline;) {
+    for (ULONGLONG deadline = ::GetTickCount64() + 15000; !picker && !stop_ && ::GetTickCount64() < deadline;) {
       for (HWND candidate = ::FindWindowExA(nullptr, nullptr, "#32770", nullptr); candidate;
            candidate = ::FindWindowExA(nullptr, candidate, "#32770", nullptr)) {
         if (::GetWindow(candidate, GW_OWNER) == owner && ::IsWindowVisible(candidate)) picker = candidate;
@@ -54,9 +58,15 @@ class PickerOperator {
   }
 
   std::atomic<bool> found_{false};
+  std::atomic<bool> stop_{false};
   PickerFacts facts_;
   std::thread thread_;
 };
+
+// The left button as the system delivers it to the swatch, at client point (x, y). SendMessage
+// returns once the swatch has handled it, colour dialog included.
+void Press(HWND swatch, int x, int y) { ::SendMessageA(swatch, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); }
+void Release(HWND swatch, int x, int y) { ::SendMessageA(swatch, WM_LBUTTONUP, 0, MAKELPARAM(x, y)); }
 
 class SetupColourTest : public SetupDialogTest {};
 
@@ -81,7 +91,8 @@ TEST_F(SetupColourTest, SwatchPicksItsColourWithTheSystemDialog) {
       {
         PickerOperator picker(dialog.Handle(), c.confirm, 0x00332211);
         // A click on the swatch; the colour dialog runs inside it until the operator answers.
-        ::SendMessageA(dialog.LightButton.Handle(), WM_LBUTTONUP, 0, 0);
+        Press(dialog.LightButton.Handle(), 5, 5);
+        Release(dialog.LightButton.Handle(), 5, 5);
         found = picker.Found();
         facts = picker.Facts();
       }
@@ -96,6 +107,45 @@ TEST_F(SetupColourTest, SwatchPicksItsColourWithTheSystemDialog) {
     EXPECT_FALSE(facts.expandEnabled);
     EXPECT_EQ(colourAfterPick, c.expected);
     EXPECT_TRUE(changedAfterPick);  // the preview is rebuilt at the next tick either way
+  }
+}
+
+TEST_F(SetupColourTest, OnlyAPressAndReleaseOnTheSwatchOpenTheColourDialog) {
+  struct Case {
+    const char* name;
+    bool press;           // the left button went down on the swatch
+    POINT release;        // where it came up, in the swatch's client pixels
+    bool opens;
+  };
+  const Case cases[] = {
+      {"pressed and released on the swatch", true, {5, 5}, true},
+      {"pressed elsewhere, released on the swatch", false, {5, 5}, false},
+      {"pressed on the swatch, released beside it", true, {-20, 5}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    TSetupFrm& dialog = OpenDialog();
+    bool found = false, changed = false, captured = false;
+    RunModal(dialog, [&] {
+      HWND swatch = dialog.NormalButton.Handle();
+      {
+        PickerOperator picker(dialog.Handle(), false, 0);
+        if (c.press) {
+          Press(swatch, 5, 5);
+          captured = ::GetCapture() == swatch;  // the swatch holds the mouse until the release
+        }
+        Release(swatch, c.release.x, c.release.y);
+        found = picker.Found();
+      }
+      changed = dialog.SettingsChanged;
+      EXPECT_EQ(::GetCapture(), nullptr);
+      ::PostMessageA(dialog.ButtonCancel.Handle(), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(found, c.opens);
+    EXPECT_EQ(changed, c.opens);
+    EXPECT_EQ(captured, c.press);
   }
 }
 
