@@ -8,11 +8,13 @@
 #include "app/saver_wiring.h"
 #include "engine/tick_count.h"
 #include "forms/application.h"
+#include "platform/precise_clock.h"
 #include "settings/registry_store.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  // The rain is paced by the system's millisecond tick count.
-  SetTickSource([]() -> std::uint32_t { return ::GetTickCount(); });
+  // The rain is paced by a millisecond count since the system started. GetTickCount moves in
+  // steps of the system tick (15.6 ms by default), too coarse for step intervals of 10 ms.
+  SetTickSource(&PreciseTickCount);
   // The settings store and the wiring outlive the application object and so every form.
   RegistryStore store;
   SaverWiring wiring(store);

@@ -6,14 +6,31 @@ namespace {
 using EnumDisplayMonitorsProc = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
 }
 
-TMonitors::TMonitors(const char* library, const char* entryPoint) {
+TMonitors::TMonitors(const char* library, const char* entryPoint) : library_(library), entryPoint_(entryPoint) {
+  Enumerate();
+}
+
+void TMonitors::Rebuild() {
+  List.clear();
+  if (!Source) {
+    Enumerate();
+    return;
+  }
+  for (const RECT& rect : Source()) {
+    auto monitor = std::make_unique<TMonitor>();
+    monitor->Rect = rect;
+    List.push_back(std::move(monitor));
+  }
+}
+
+void TMonitors::Enumerate() {
   EnumDisplayMonitorsProc enumerate = nullptr;
   {
     // The process imports USER32 itself, so the address outlives this handle.
-    UniqueLibrary user32(::LoadLibraryA(library));
+    UniqueLibrary user32(::LoadLibraryA(library_.c_str()));
     if (user32) {
       enumerate = reinterpret_cast<EnumDisplayMonitorsProc>(
-          reinterpret_cast<void*>(::GetProcAddress(user32.Get(), entryPoint)));
+          reinterpret_cast<void*>(::GetProcAddress(user32.Get(), entryPoint_.c_str())));
     }
   }
   if (enumerate) {
@@ -35,3 +52,9 @@ BOOL CALLBACK TMonitors::AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM self) {
 
 // Built by the start-up code before the entry runs, freed by the exit code after it returns.
 TMonitors Monitors;
+
+RECT VirtualScreenRect() {
+  const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return RECT{left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}

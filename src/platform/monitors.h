@@ -1,9 +1,11 @@
 // The list of monitor rectangles the full-screen saver covers, one window per entry, in the
-// system's enumeration order. Built once at start-up, before the entry runs, never rebuilt.
+// system's enumeration order. Built at start-up, before the entry runs; the full-screen saver
+// rebuilds it when the system reports that the displays changed.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,10 +22,22 @@ class TMonitors {
   // entry point to take that road.
   explicit TMonitors(const char* library = "USER32.DLL", const char* entryPoint = "EnumDisplayMonitors");
 
+  // Reads the monitors again, from `Source` when one is set, else as the constructor did.
+  void Rebuild();
+
   std::vector<std::unique_ptr<TMonitor>> List;
+  // Where Rebuild reads the rectangles instead of the system: tests hand in changing lists.
+  std::function<std::vector<RECT>()> Source;
 
  private:
+  void Enumerate();
   static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC dc, LPRECT rect, LPARAM self);
+
+  std::string library_;
+  std::string entryPoint_;
 };
 
 extern TMonitors Monitors;
+
+// The bounds of the whole desktop, every monitor included.
+RECT VirtualScreenRect();

@@ -5,6 +5,7 @@
 
 #include "base/globals.h"
 #include "forms/application.h"
+#include "platform/idle_pause.h"
 #include "platform/monitors.h"
 #include "platform/saver_services.h"
 #include "saver/input_rules.h"
@@ -29,6 +30,8 @@ FormLayout VellixLayout() {
 }
 
 CursorPoint ToCursorPoint(POINT point) { return {point.x, point.y}; }
+
+constexpr int kIdlePauseMs = 5;
 
 }  // namespace
 
@@ -61,25 +64,26 @@ RECT TVellixForm::ChooseRect() {
   }
   if (!IsPrimary) return ScreenRect;
 
-  if (Monitors.List.empty()) {
-    // No monitor reported: cover the whole desktop rather than nothing.
-    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return RECT{left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-  }
-  for (std::size_t i = 1; i < Monitors.List.size(); ++i) {
-    auto* secondary = Owner()->NewForm<TVellixForm>(applySettings_, Monitors.List[i]->Rect);
-    secondary->Show();
-    SecondaryForms->push_back(secondary);
-  }
+  // No monitor reported: cover the whole desktop rather than nothing.
+  if (Monitors.List.empty()) return VirtualScreenRect();
+  for (std::size_t i = 1; i < Monitors.List.size(); ++i) AddSecondary(Monitors.List[i]->Rect);
   return Monitors.List.front()->Rect;
 }
 
+void TVellixForm::AddSecondary(const RECT& rect) {
+  auto* secondary = Owner()->NewForm<TVellixForm>(applySettings_, rect);
+  secondary->Show();
+  SecondaryForms->push_back(secondary);
+}
+
 void TVellixForm::BuildRainField() {
-  canvas_ = std::make_unique<WindowCanvas>(Handle());
-  RainField = std::make_unique<Vellix>(*canvas_, images_, ScreenRect.right - ScreenRect.left,
-                                       ScreenRect.bottom - ScreenRect.top);
+  // The new field is complete before the old one goes, and the old field goes before the
+  // canvas it draws on: a failure leaves the window with its old field, still whole.
+  auto canvas = std::make_unique<WindowCanvas>(Handle());
+  auto field = std::make_unique<Vellix>(*canvas, images_, ScreenRect.right - ScreenRect.left,
+                                        ScreenRect.bottom - ScreenRect.top);
+  RainField = std::move(field);
+  canvas_ = std::move(canvas);
 }
 
 void TVellixForm::FormCreate() {
@@ -91,6 +95,7 @@ void TVellixForm::FormCreate() {
   ReloadSettings();
   if (IsPrimary) {
     if (!PreviewParent && RunAsSaver) SaverRunningOn();
+    displayWatch_ = std::make_unique<DisplayStateWatch>(Handle());
     Owner()->OnIdle = [this](TApplication* sender, bool& done) { IdleStep(sender, done); };
   }
 }
@@ -109,7 +114,13 @@ void TVellixForm::ProcessInput(MSG& message, bool&) {
   if (message.message == WM_MOUSEMOVE) ::GetCursorPos(&cursor);
   const InputResponse response = RespondToInput(message.message, InitMessage,
                                                 ToCursorPoint(cursor), ToCursorPoint(CursorStart));
-  if (response.reloadSettings) ReloadSettings();
+  if (response.reloadSettings) {
+    // Every monitor shows the same settings: the secondary windows reload with the primary.
+    ReloadSettings();
+    if (SecondaryForms) {
+      for (TVellixForm* secondary : *SecondaryForms) secondary->ReloadSettings();
+    }
+  }
   if (response.close) Close();
 }
 
@@ -121,6 +132,7 @@ void TVellixForm::FormCloseQuery(bool& canClose) {
 }
 
 void TVellixForm::FormClose(CloseAction&) {
+  displayWatch_.reset();
   if (!PreviewParent) SaverRunningOff();
   RainField.reset();
   if (!PreviewParent) ::SetCursorPos(CursorStart.x, CursorStart.y);
@@ -133,6 +145,11 @@ void TVellixForm::IdleStep(TApplication*, bool& done) {
     Close();
     return;
   }
+  // With the display off nothing is polled or drawn, and the loop sleeps until a message comes.
+  if (displayOff_) {
+    done = true;
+    return;
+  }
   if (RainField) RainField->timer.Poll();
   if (IsPrimary && SecondaryForms) {
     for (TVellixForm* secondary : *SecondaryForms) {
@@ -140,10 +157,11 @@ void TVellixForm::IdleStep(TApplication*, bool& done) {
     }
   }
   done = false;
-  ::Sleep(5);
+  ProcessIdlePause().Wait(kIdlePauseMs);
 }
 
 void TVellixForm::FormDestroy() {
+  displayWatch_.reset();
   if (IsPrimary) SecondaryForms.reset();
   // The field draws on the canvas, and the canvas is the window's own DC: both go while the
   // window still exists.
@@ -153,4 +171,37 @@ void TVellixForm::FormDestroy() {
 
 void TVellixForm::ReloadSettings() {
   if (RainField && applySettings_) applySettings_(*RainField);
+}
+
+bool TVellixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (message) {
+    case WM_POWERBROADCAST:
+      if (const auto state = DisplayStateOf(wParam, lParam); state && IsPrimary) {
+        DisplayStateChanged(*state);
+        result = TRUE;
+        return true;
+      }
+      return false;
+    case WM_DISPLAYCHANGE:
+      if (IsPrimary && !PreviewParent) {
+        Monitors.Rebuild();
+        FollowMonitors();
+      }
+      return false;
+  }
+  return false;
+}
+
+void TVellixForm::DisplayStateChanged(DisplayState state) {
+  const bool wasOff = displayOff_;
+  displayOff_ = state == DisplayState::Off;
+  if (!wasOff || displayOff_) return;
+  // Back on: wake the loop, which waits for a message while the display is off. The pacers
+  // then fire at most once each and go on from there, without catching up. A monitor that
+  // slept may come back to another place in the list, so the list is read again.
+  ::PostMessageA(Handle(), WM_NULL, 0, 0);
+  if (!PreviewParent) {
+    Monitors.Rebuild();
+    FollowMonitors();
+  }
 }

@@ -2,7 +2,9 @@
 // secondary per further monitor), a child of the system's preview host, or a child of the
 // settings dialog's preview panel. Each window owns one rain field over its own canvas; the
 // primary drives every field from the application's idle time and, full-screen, closes the
-// saver on user input through the application's message filter.
+// saver on user input through the application's message filter. The primary stops every field
+// while the display is off, and the full-screen primary keeps one window on every monitor as
+// monitors come and go.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +15,7 @@
 
 #include "engine/vellix.h"
 #include "forms/form.h"
+#include "platform/display_power.h"
 #include "platform/gdi_surface.h"
 
 // Configures a rain field with the settings of the moment: the open settings dialog's values
@@ -28,6 +31,12 @@ class TVellixForm : public TForm {
 
   // Applies the settings dialog's values while one exists, otherwise the stored settings.
   void ReloadSettings();
+  // Moves the window to `rect`; when its size changes, its rain field is rebuilt for the new
+  // size with the current settings.
+  void PlaceAt(const RECT& rect);
+  // Full-screen primary only: one window on each rectangle of `Monitors`, the primary on the
+  // first; secondary windows made, moved or destroyed to match.
+  void FollowMonitors();
 
  private:
   // Declared before the rain field, so they outlive it: the field draws on them.
@@ -49,10 +58,16 @@ class TVellixForm : public TForm {
   void FormCloseQuery(bool& canClose) override;
   void FormClose(CloseAction& action) override;
   void FormDestroy() override;
+  bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
   void ProcessInput(MSG& message, bool& handled);
   void IdleStep(TApplication* sender, bool& done);
   RECT ChooseRect();
   void BuildRainField();
+  void AddSecondary(const RECT& rect);
+  void DisplayStateChanged(DisplayState state);
+
+  std::unique_ptr<DisplayStateWatch> displayWatch_;  // primary windows only
+  bool displayOff_ = false;
 };

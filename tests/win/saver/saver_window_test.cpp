@@ -1,11 +1,14 @@
 // The saver window in this process against Wine's real windows and GDI: placement on an
-// injected list of monitors, the preview placements, what the rain draws, the input filter
-// and the way a preview ends when its host goes away.
+// injected list of monitors and on the lists that follow when monitors change, the preview
+// placements, what the rain draws, the input filter, the reload of every monitor's settings,
+// the pause while the display is off, and the way a preview ends when its host goes away.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
@@ -19,6 +22,7 @@
 #include "platform/monitors.h"
 #include "saver/vellixfrm.h"
 #include "settings/configure_args.h"
+#include "support/picture.h"
 #include "support/pump.h"
 
 namespace {
@@ -76,12 +80,15 @@ class SaverWindowTest : public ::testing::Test {
     while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     Monitors.List = std::move(savedMonitors_);
+    Monitors.Source = nullptr;
     PreviewParent = nullptr;
     RunAsSaver = false;
     VellixForm = nullptr;
     SetupFrm = nullptr;
   }
+  // The monitor list, and what it reads when the saver rebuilds it.
   void UseMonitors(const std::vector<RECT>& rects) {
+    Monitors.Source = [rects] { return rects; };
     Monitors.List.clear();
     for (const RECT& rect : rects) {
       auto monitor = std::make_unique<TMonitor>();
@@ -92,7 +99,7 @@ class SaverWindowTest : public ::testing::Test {
   TApplication& App() { return *application_; }
   // Makes the main saver window as the entry does, with the built-in settings standing in for
   // the stored ones (the settings dialog is not part of these tests).
-  void CreateSaver() { App().CreateForm(VellixForm, BuiltInSettings); }
+  void CreateSaver(SettingsApplier settings = BuiltInSettings) { App().CreateForm(VellixForm, settings); }
   static void BuiltInSettings(Vellix& rainField) {
     ConfigureRainField(rainField, ConfigureArgsFrom(MemorySettingControls()));
   }
@@ -342,6 +349,196 @@ TEST(MonitorListTest, FallsBackToTheScreenClipBox) {
   TMonitors enumerated;
   ASSERT_GE(enumerated.List.size(), 1u);
   EXPECT_EQ(enumerated.List[0]->Rect.right - enumerated.List[0]->Rect.left, ::GetSystemMetrics(SM_CXSCREEN));
+}
+
+// What a rain field holds at a moment: every cell and every actor.
+struct FieldState {
+  std::vector<int> cells;
+  std::vector<int> actors;
+  bool operator==(const FieldState& other) const { return cells == other.cells && actors == other.actors; }
+  bool operator!=(const FieldState& other) const { return !(*this == other); }
+};
+
+FieldState StateOf(const Vellix& rain) {
+  FieldState state;
+  for (int row = 0; row < rain.GridRows(); ++row)
+    for (int column = 0; column < rain.GridColumns(); ++column) state.cells.push_back(rain.Cell(column, row));
+  for (const auto* drops : {&rain.Fallers(), &rain.Erasers(), &rain.Risers()})
+    for (const Drop& drop : *drops) state.actors.insert(state.actors.end(), {drop.column, drop.row});
+  return state;
+}
+
+// The primary window and its secondaries, in monitor order.
+std::vector<TVellixForm*> SaverWindows() {
+  std::vector<TVellixForm*> windows = {VellixForm};
+  windows.insert(windows.end(), VellixForm->SecondaryForms->begin(), VellixForm->SecondaryForms->end());
+  return windows;
+}
+
+// Where this thread's visible saver windows are, in screen coordinates, sorted.
+std::multiset<std::vector<long>> VisibleSaverRects() {
+  std::multiset<std::vector<long>> found;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM data) {
+        char name[32] = {};
+        ::GetClassNameA(window, name, sizeof name);
+        if (std::string(name) == "TVellixForm" && ::IsWindowVisible(window)) {
+          const RECT rect = WindowRect(window);
+          reinterpret_cast<std::multiset<std::vector<long>>*>(data)->insert({rect.left, rect.top, rect.right, rect.bottom});
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+TEST_F(SaverWindowTest, EveryMonitorStaysCoveredWhileTheMonitorsChange) {
+  std::vector<RECT> monitors = {{0, 0, 800, 600}};
+  UseMonitors(monitors);
+  Monitors.Source = [&monitors] { return monitors; };
+  CreateSaver();
+  VellixForm->Show();
+  const std::vector<std::vector<RECT>> changes = {
+      // Two monitors join, one of them left of the primary.
+      {{0, 0, 800, 600}, {-1024, 0, 0, 768}, {800, 0, 1824, 768}},
+      // The right one leaves and the primary changes its resolution.
+      {{0, 0, 1024, 768}, {-1024, 0, 0, 768}},
+      // The left one sleeps; the list starts with another monitor.
+      {{-1024, 0, 0, 768}},
+  };
+  std::vector<HWND> before = {VellixForm->Handle()};
+  for (std::size_t step = 0; step < changes.size(); ++step) {
+    SCOPED_TRACE("change " + std::to_string(step + 1));
+    monitors = changes[step];
+    ::SendMessageA(VellixForm->Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(monitors[0].right, monitors[0].bottom));
+
+    // Exactly one visible window on every monitor and none anywhere else.
+    std::multiset<std::vector<long>> expected;
+    for (const RECT& rect : monitors) expected.insert({rect.left, rect.top, rect.right, rect.bottom});
+    EXPECT_EQ(VisibleSaverRects(), expected);
+
+    const std::vector<TVellixForm*> windows = SaverWindows();
+    ASSERT_EQ(windows.size(), monitors.size());
+    std::vector<FieldState> start;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_TRUE(SameRect(WindowRect(windows[i]->Handle()), monitors[i]));
+      EXPECT_TRUE(SameRect(windows[i]->ScreenRect, monitors[i]));
+      ASSERT_NE(windows[i]->RainField, nullptr);
+      Vellix& rain = *windows[i]->RainField;
+      ASSERT_TRUE(rain.IsConfigured());
+      EXPECT_EQ(rain.GridColumns(), (monitors[i].right - monitors[i].left) / rain.BaseSheet().cellWidth + 1);
+      EXPECT_EQ(rain.GridRows(), (monitors[i].bottom - monitors[i].top) / rain.BaseSheet().cellHeight + 1);
+      start.push_back(StateOf(rain));
+    }
+    // Windows of monitors that went away are gone, their rain fields with them.
+    for (HWND old : before) {
+      const bool kept = std::any_of(windows.begin(), windows.end(), [old](TVellixForm* w) { return w->Handle() == old; });
+      EXPECT_EQ(::IsWindow(old) != FALSE, kept);
+    }
+    // Every field steps.
+    EXPECT_TRUE(PumpUntil(App(), [&] {
+      for (std::size_t i = 0; i < windows.size(); ++i)
+        if (StateOf(*windows[i]->RainField) == start[i]) return false;
+      return true;
+    }));
+    before.clear();
+    for (TVellixForm* window : windows) before.push_back(window->Handle());
+  }
+  EXPECT_FALSE(App().Terminated());
+}
+
+TEST_F(SaverWindowTest, InitMessageReloadsTheSettingsOfEveryMonitor) {
+  static std::int32_t noise;
+  noise = 100;
+  auto settings = [](Vellix& rainField) {
+    MemorySettingControls controls;
+    controls.Set(SettingId::Noise, noise);
+    ConfigureRainField(rainField, ConfigureArgsFrom(controls));
+  };
+  UseMonitors({{0, 0, 640, 480}, {640, 0, 1280, 480}, {-640, 0, 0, 480}});
+  CreateSaver(settings);
+  VellixForm->Show();
+  const std::int32_t before = VellixForm->RainField->NoiseCount();
+  noise = 400;  // as if the stored settings changed
+  ::PostMessageA(VellixForm->Handle(), InitMessage, 0, 0);
+  MSG msg;
+  while (App().ProcessMessage(msg)) {
+  }
+  const std::int32_t after = VellixForm->RainField->NoiseCount();
+  EXPECT_NE(after, before);
+  for (TVellixForm* window : SaverWindows()) EXPECT_EQ(window->RainField->NoiseCount(), after);
+}
+
+// A display-state notification as the system sends it to a registered window.
+void SendDisplayState(HWND window, DWORD state) {
+  constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+  struct {
+    POWERBROADCAST_SETTING setting;
+    BYTE room[sizeof(DWORD)];
+  } message{};
+  message.setting.PowerSetting = kConsoleDisplayState;
+  message.setting.DataLength = sizeof(DWORD);
+  std::memcpy(message.setting.Data, &state, sizeof state);
+  EXPECT_EQ(::SendMessageA(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&message)), TRUE);
+}
+
+TEST_F(SaverWindowTest, NothingIsDrawnWhileTheDisplayIsOff) {
+  struct Case {
+    const char* name;
+    std::vector<DWORD> states;  // sent in turn
+    bool stopsBetween;          // the first state stops the rain
+  };
+  const Case cases[] = {
+      {"off, then on", {0, 1}, true},
+      {"off, then dimmed", {0, 2}, true},
+      {"dimmed without off", {2}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    UseMonitors({{0, 0, 640, 480}, {640, 0, 1280, 480}});
+    CreateSaver();
+    VellixForm->Show();
+    const std::vector<TVellixForm*> windows = SaverWindows();
+    auto states = [&] {
+      std::vector<FieldState> all;
+      for (TVellixForm* window : windows) all.push_back(StateOf(*window->RainField));
+      return all;
+    };
+    auto allStepped = [&](const std::vector<FieldState>& from) {
+      const std::vector<FieldState> now = states();
+      for (std::size_t i = 0; i < now.size(); ++i)
+        if (now[i] == from[i]) return false;
+      return true;
+    };
+    ASSERT_TRUE(PumpUntil(App(), [&, start = states()] { return allStepped(start); }));
+
+    SendDisplayState(VellixForm->Handle(), c.states.front());
+    bool done = true;  // as the loop calls it
+    App().OnIdle(&App(), done);
+    EXPECT_EQ(done, c.stopsBetween) << "the idle handler lets the loop wait only while the display is off";
+    if (c.stopsBetween) {
+      // Idle passes over several step intervals change nothing, on screen or in the fields.
+      const std::vector<FieldState> still = states();
+      const Picture picture = ClientPicture(VellixForm->Handle());
+      const ULONGLONG until = ::GetTickCount64() + 500;
+      while (::GetTickCount64() < until) {
+        MSG msg;
+        if (App().ProcessMessage(msg)) continue;
+        App().OnIdle(&App(), done);
+        if (done) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+      }
+      EXPECT_TRUE(states() == still);
+      EXPECT_TRUE(ClientPicture(VellixForm->Handle()) == picture);
+      SendDisplayState(VellixForm->Handle(), c.states.back());
+    }
+    // The rain goes on from where it stood.
+    EXPECT_TRUE(PumpUntil(App(), [&, start = states()] { return allStepped(start); }));
+    EXPECT_FALSE(App().Terminated());
+  }
 }
 
 }  // namespace
