@@ -40,6 +40,13 @@ HWND SaverWiring::Window() const { return VellixForm ? VellixForm->Handle() : nu
 
 Vellix* SaverWiring::RainField() const { return VellixForm ? VellixForm->RainField.get() : nullptr; }
 
+void SaverWiring::FillPanel() {
+  if (!VellixForm || !PreviewParent) return;
+  RECT panel{};
+  ::GetClientRect(PreviewParent, &panel);
+  VellixForm->PlaceAt(panel);
+}
+
 void SaverWiring::Close() {
   if (VellixForm) VellixForm->Close();
 }

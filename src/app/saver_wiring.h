@@ -28,6 +28,7 @@ class SaverWiring final : public SettingsPreview {
   void Open(HWND panel) override;
   HWND Window() const override;
   Vellix* RainField() const override;
+  void FillPanel() override;
   void Close() override;
 
  private:

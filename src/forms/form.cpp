@@ -8,12 +8,34 @@
 
 namespace {
 
+// The DPI functions are present from Windows 10 1607; older systems draw at 96 DPI, or at the
+// system DPI, and size frames with AdjustWindowRectEx.
+template <typename Proc>
+Proc User32Entry(const char* name) {
+  return reinterpret_cast<Proc>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), name)));
+}
+
 int SystemDpi() {
-  // Present from Windows 10 1607; older systems draw at 96 DPI.
-  using GetDpiForSystemProc = UINT(WINAPI*)();
-  static const auto getDpi = reinterpret_cast<GetDpiForSystemProc>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForSystem")));
+  static const auto getDpi = User32Entry<UINT(WINAPI*)()>("GetDpiForSystem");
   return getDpi ? static_cast<int>(getDpi()) : 96;
+}
+
+// Under per-monitor awareness the DPI of the monitor the window is on, which can differ from
+// the system's.
+int WindowDpi(HWND window) {
+  static const auto getDpi = User32Entry<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+  const int dpi = getDpi ? static_cast<int>(getDpi(window)) : 0;
+  return dpi > 0 ? dpi : SystemDpi();
+}
+
+// The window rectangle around a client rectangle, with the frame drawn at `dpi`.
+void AdjustFrame(RECT& rect, DWORD style, DWORD exStyle, int dpi) {
+  static const auto adjustForDpi = User32Entry<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+  if (adjustForDpi) {
+    adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi));
+  } else {
+    ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+  }
 }
 
 }  // namespace
@@ -60,7 +82,7 @@ void TForm::CreateParams(CreateParamsRecord& params) {
   if (layout_.stayOnTop) params.exStyle |= WS_EX_TOPMOST;
 
   RECT frame{0, 0, Scale(layout_.clientWidth), Scale(layout_.clientHeight)};
-  ::AdjustWindowRectEx(&frame, params.style, FALSE, params.exStyle);
+  AdjustFrame(frame, params.style, params.exStyle, dpi_);
   params.width = frame.right - frame.left;
   params.height = frame.bottom - frame.top;
   if (layout_.position == FormPosition::ScreenCenter) {
@@ -81,6 +103,12 @@ void TForm::Create() {
                               params.style, params.x, params.y, params.width, params.height,
                               params.parent, nullptr, ::GetModuleHandleA(nullptr), this);
   if (!handle_) throw Exception("Error creating window");
+  if (layout_.scaleWithDpi && WindowDpi(handle_) != dpi_) {
+    // Laid out for the monitor the window opens on: size and place it again at that DPI.
+    dpi_ = WindowDpi(handle_);
+    CreateParams(params);
+    ::SetWindowPos(handle_, nullptr, params.x, params.y, params.width, params.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   CreateControls();
   owner_->Guard([this] { FormCreate(); });
 }
@@ -196,6 +224,17 @@ LRESULT TForm::Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
           ::SetFocus(activeControl_);
           return 0;
         }
+      }
+      break;
+    case WM_DPICHANGED:
+      if (layout_.scaleWithDpi) {
+        // Moved to a monitor of other scaling: lay out again at its DPI, in the system's rectangle.
+        dpi_ = LOWORD(wParam);
+        owner_->Guard([this] { FormDpiChanged(); });
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
       }
       break;
     case WM_SETCURSOR:

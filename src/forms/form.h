@@ -72,8 +72,10 @@ class TForm {
   // The cursor shown over the client area: none (hidden) or the class's arrow.
   void SetCursorHidden(bool hidden) { layout_.cursorHidden = hidden; }
   bool WantsDialogKeys() const { return layout_.dialogKeys; }
-  // Pixels at 96 DPI scaled to the form's DPI (1:1 unless the layout scales).
+  // Pixels at 96 DPI scaled to the form's DPI (1:1 unless the layout scales). A scaling form
+  // takes the DPI of the monitor it opens on, and follows WM_DPICHANGED.
   int Scale(int pixels) const;
+  int Dpi() const { return dpi_; }
   // The control that takes the focus whenever the form is activated; the form keeps track of
   // it as the focus moves, so switching away and back returns to the same control.
   void SetActiveControl(HWND control) { activeControl_ = control; }
@@ -87,6 +89,9 @@ class TForm {
   virtual void FormCloseQuery(bool& canClose) { (void)canClose; }
   virtual void FormClose(CloseAction& action) { (void)action; }
   virtual void FormDestroy() {}
+  // A scaling form moved to a monitor of other DPI: Scale already gives the new sizes; the form
+  // lays its controls out again. The window then takes the rectangle the system suggests.
+  virtual void FormDpiChanged() {}
   // Messages a form handles itself (control notifications, timers); true when handled.
   virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 

@@ -15,5 +15,8 @@ class SettingsPreview {
   // The preview's window and rain field; null while there is none.
   virtual HWND Window() const = 0;
   virtual Vellix* RainField() const = 0;
+  // Makes the preview fill its panel again after the panel changed size, with a rain field
+  // rebuilt for the new size.
+  virtual void FillPanel() = 0;
   virtual void Close() = 0;
 };

@@ -27,6 +27,12 @@ FormLayout SetupLayout() {
 
 constexpr UINT_PTR kTimer1Id = 1;
 
+// Sliders and panels draw no text of their own; every other control takes the dialog's font.
+bool ShowsText(SetupControlKind kind) {
+  return kind != SetupControlKind::Slider && kind != SetupControlKind::ColourPanel &&
+         kind != SetupControlKind::PreviewPanel;
+}
+
 }  // namespace
 
 TSetupFrm::TSetupFrm(TApplication* owner, SettingsStore& store, SettingsPreview& preview)
@@ -52,11 +58,15 @@ TPanel* TSetupFrm::PanelFor(SettingId id) {
   }
 }
 
-void TSetupFrm::CreateControls() {
+UniqueFont TSetupFrm::DialogFont() const {
   // "MS Sans Serif" 8 point at the form's DPI, for every control that shows text.
-  font_.Reset(::CreateFontA(-Scale(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+  return UniqueFont(::CreateFontA(-Scale(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+}
+
+void TSetupFrm::CreateControls() {
+  font_ = DialogFont();
   HFONT font = font_.Get();
   for (const SetupControlLayout& control : kSetupLayout) {
     const ControlBounds bounds = ClientBounds(control);
@@ -108,8 +118,37 @@ void TSetupFrm::CreateControls() {
   SettingsChanged = false;
 }
 
+void TSetupFrm::FormDpiChanged() {
+  // The same rule as at creation: the table's 96-DPI places, the font and the sliders' thumbs
+  // scaled to the new DPI. The old font goes only once no control holds it any more.
+  UniqueFont font = DialogFont();
+  for (const SetupControlLayout& control : kSetupLayout) {
+    TControl* window = ControlFor(control.id);
+    window->Place(*this, ClientBounds(control));
+    if (ShowsText(control.kind)) window->SetFont(font.Get());
+    if (control.kind == SetupControlKind::Slider) {
+      ::SendMessageA(window->Handle(), TBM_SETTHUMBLENGTH, Scale(14), 0);
+    }
+  }
+  font_ = std::move(font);
+  preview_.FillPanel();
+}
+
 TControl* TSetupFrm::ControlFor(int id) {
   switch (id) {
+    case kButtonOk: return &ButtonOk;
+    case kButtonCancel: return &ButtonCancel;
+    case kButtonDefault: return &ButtonDefault;
+    case kTrackSpeed: return &TrackSpeed;
+    case kTrackDensity: return &TrackDensity;
+    case kTrackBalance: return &TrackBalance;
+    case kTrackNoise: return &TrackNoise;
+    case kTrackInversion: return &TrackInversion;
+    case kGroupBox1: return &GroupBox1;
+    case kNormalButton: return &NormalButton;
+    case kLightButton: return &LightButton;
+    case kDarkButton: return &DarkButton;
+    case kPanelVellix: return &PanelVellix;
     case kLabel1: return &Label1;
     case kLabel2: return &Label2;
     case kLabel3: return &Label3;

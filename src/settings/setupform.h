@@ -62,6 +62,7 @@ class TSetupFrm : public TForm, private SettingControls {
   void FormCreate() override;
   void FormShow() override;
   void FormClose(CloseAction& action) override;
+  void FormDpiChanged() override;
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
@@ -78,6 +79,7 @@ class TSetupFrm : public TForm, private SettingControls {
   TTrackBar* SliderFor(SettingId id);
   TPanel* PanelFor(SettingId id);
   TControl* ControlFor(int id);
+  UniqueFont DialogFont() const;
 
   SettingsStore& store_;
   SettingsPreview& preview_;

@@ -1,6 +1,7 @@
 // The settings dialog as the user first sees it, read back from Wine's real windows: the form's
 // frame, caption and size, every control's class, place, size and caption, the tab order and
-// the focus, and, with nothing stored, the sliders' and colour panels' built-in settings.
+// the focus, and, with nothing stored, the sliders' and colour panels' built-in settings; and the
+// same layout again, font and preview included, after the dialog moves to a monitor of other DPI.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -9,8 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "base/globals.h"
 #include "base/win_handles.h"
 #include "dialog_fixture.h"
+#include "engine/vellix.h"
+#include "saver/vellixfrm.h"
 
 namespace {
 
@@ -262,6 +266,70 @@ TEST_F(SetupLayoutTest, WithNothingStoredTheControlsHoldTheBuiltInSettings) {
       })) << std::hex << "centre pixel " << picture.At(picture.width / 2, picture.height / 2);
       EXPECT_NE(picture.At(0, 0), swatch.colour);
       EXPECT_NE(picture.At(picture.width - 1, picture.height - 1), swatch.colour);
+    }
+    ::PostMessageA(dialog.Handle(), WM_CLOSE, 0, 0);
+  });
+}
+
+// The height of the font a control draws its text with.
+int FontHeightOf(HWND control) {
+  LOGFONTA font{};
+  ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfHeight;
+}
+
+TEST_F(SetupLayoutTest, ControlsFontAndPreviewFollowTheDpiOfTheMonitor) {
+  TSetupFrm& dialog = OpenDialog();
+  RunModal(dialog, [&] {
+    for (const int dpi : {144, 96}) {
+      SCOPED_TRACE(dpi);
+      const auto scaled = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
+      // The rectangle the system suggests: the same frame around the client area at the new DPI.
+      RECT window{}, client{};
+      ::GetWindowRect(dialog.Handle(), &window);
+      ::GetClientRect(dialog.Handle(), &client);
+      const RECT suggested{window.left, window.top,
+                           window.left + (window.right - window.left - client.right) + scaled(524),
+                           window.top + (window.bottom - window.top - client.bottom) + scaled(280)};
+      ::SendMessageA(dialog.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+
+      ::GetWindowRect(dialog.Handle(), &window);
+      EXPECT_EQ(Describe(window), Describe(suggested));
+      ::GetClientRect(dialog.Handle(), &client);
+      EXPECT_EQ(client.right, scaled(524));
+      EXPECT_EQ(client.bottom, scaled(280));
+      for (const ExpectedControl& expected : kControls) {
+        SCOPED_TRACE(expected.name);
+        HWND control = expected.control(dialog).Handle();
+        const RECT& at96 = expected.bounds;
+        const RECT want{scaled(at96.left), scaled(at96.top), scaled(at96.right), scaled(at96.bottom)};
+        EXPECT_EQ(Describe(PlaceIn(dialog.Handle(), control)), Describe(want));
+        if (expected.look != Look::Slider && expected.look != Look::Panel) {
+          EXPECT_EQ(FontHeightOf(control), -scaled(11));
+        }
+        if (expected.look == Look::Slider) {
+          EXPECT_EQ(::SendMessageA(control, TBM_GETTHUMBLENGTH, 0, 0), scaled(14));
+        }
+      }
+
+      // The preview fills its panel with a rain field of that size, and the rain goes on.
+      ASSERT_NE(VellixForm, nullptr);
+      RECT panel{}, preview{};
+      ::GetClientRect(dialog.PanelVellix.Handle(), &panel);
+      ::GetWindowRect(VellixForm->Handle(), &preview);
+      ::MapWindowPoints(nullptr, dialog.PanelVellix.Handle(), reinterpret_cast<POINT*>(&preview), 2);
+      EXPECT_EQ(Describe(preview), Describe(panel));
+      ASSERT_NE(VellixForm->RainField, nullptr);
+      Vellix& rain = *VellixForm->RainField;
+      EXPECT_EQ(rain.GridColumns(), panel.right / rain.BaseSheet().cellWidth + 1);
+      EXPECT_EQ(rain.GridRows(), panel.bottom / rain.BaseSheet().cellHeight + 1);
+      const std::vector<Drop> before = rain.Fallers();
+      auto rowsOf = [](const std::vector<Drop>& drops) {
+        std::vector<int> rows;
+        for (const Drop& drop : drops) rows.push_back(drop.row);
+        return rows;
+      };
+      EXPECT_TRUE(PumpUntil([&] { return rowsOf(VellixForm->RainField->Fallers()) != rowsOf(before); }));
     }
     ::PostMessageA(dialog.Handle(), WM_CLOSE, 0, 0);
   });
