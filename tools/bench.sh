@@ -28,6 +28,14 @@ bench_x11_host() {
   /usr/bin/python3 tools/bench_x11.py "$native_dir"
 }
 
+# The idle loop measured from inside the saver (bench/idle_pace.exe): which pause the system
+# gave, the idle-pass period, and steps per second at the design settings and at Speed 200.
+bench_idle_pace() {
+  echo
+  /usr/bin/python3 tests/harness/run_in_wine.py "$win_dir/bench/idle_pace.exe"
+}
+
 bench_engine
 bench_saver_under_wine
 bench_x11_host
+bench_idle_pace
