@@ -30,11 +30,7 @@ IdlePause::IdlePause(TimerMaker makeTimer) {
   // this road, since a plain timer with the resolution raised is what is left to do.
   RaiseTimerResolution();
   timer_.Reset(makeTimer(0));
-  if (!timer_) {
-    kind_ = Kind::Tick;
-  } else {
-    kind_ = timeEndPeriod_ ? Kind::TimerPeriod : Kind::Tick;
-  }
+  kind_ = timer_ && timeEndPeriod_ ? Kind::TimerPeriod : Kind::Tick;
 }
 
 IdlePause::~IdlePause() {
