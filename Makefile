@@ -1,19 +1,24 @@
 # Front door: `make run` shows the saver, `make test` runs every test, `make bench` measures.
-# Two build trees: build/native (host g++, unit tests, benchmarks, test registration)
-# and build/win (mingw-w64: lumivex.scr, Windows tests, test helpers).
+# Three build trees: build/native (host g++, unit tests, benchmarks, test registration),
+# build/win (mingw-w64: lumivex.scr, Windows tests, test helpers) and build/asan (host clang
+# with ASan and UBSan: the native tests again, and the fuzz targets with their corpus replay).
+# `make fuzz` runs every fuzz target for FUZZ_SECONDS; `make soak` runs the Wine soak for
+# SOAK_MINUTES (neither is part of `make test`).
 
 BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc)
 ARGS ?= /s
+FUZZ_SECONDS ?= 60
+SOAK_MINUTES ?= 30
 
-.PHONY: all deps build native win dist test run bench clean
+.PHONY: all deps build native win asan dist test run bench fuzz soak clean
 
 all: build
 
 deps:
 	@tools/install-deps.sh
 
-build: deps native win
+build: deps native win asan
 
 native:
 	@cmake -S . -B build/native -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) > /dev/null
@@ -29,8 +34,19 @@ export SIGN_PFX SIGN_PASS
 dist: deps win
 	@/usr/bin/python3 tools/dist/make_dist.py --saver build/win/lumivex.scr --out build/dist
 
+asan:
+	@cmake -S . -B build/asan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DLUMIVEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	@cmake --build build/asan -j $(JOBS)
+
 test: build dist
+	@cd build/asan && ctest --output-on-failure -j $(JOBS)
 	@cd build/native && ctest --output-on-failure -j $(JOBS)
+
+fuzz: deps asan
+	@tools/fuzz.sh $(FUZZ_SECONDS)
+
+soak: deps native win
+	@/usr/bin/python3 tests/soak/soak.py --minutes $(SOAK_MINUTES)
 
 run: build
 	@tools/run-saver.sh $(ARGS)

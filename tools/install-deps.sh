@@ -7,6 +7,7 @@ packages=(
   cmake make g++ pkg-config
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64
+  clang libclang-rt-14-dev llvm
   wine wine64
   xvfb xdotool x11-utils imagemagick libx11-6
   libx11-dev
