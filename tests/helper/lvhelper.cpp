@@ -3,6 +3,7 @@
 // on the command line; each command answers exactly one line: its result or "error: <why>".
 #include "host_windows.h"
 #include "json_text.h"
+#include "process_resources.h"
 #include "window_facts.h"
 
 #include <cstdlib>
@@ -74,6 +75,9 @@ const std::map<std::string, CommandSpec>& Commands() {
                                     static_cast<WPARAM>(std::strtoull(a[2].c_str(), nullptr, 0)),
                                     static_cast<LPARAM>(std::strtoll(a[3].c_str(), nullptr, 0)));
          return posted ? std::string("ok") : std::string("error: PostMessage failed");
+       }}},
+      {"resources", {1, "resources HWND", [](HostWindows&, const Arguments& a) {
+         return ProcessResourcesText(HandleFromText(a[0]));
        }}},
       // A process may keep its first reading of this flag under Wine: ask it from a fresh
       // helper each time.

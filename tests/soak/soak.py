@@ -1,0 +1,224 @@
+"""Soak: runs the full-screen saver at its heaviest settings and the settings dialog with a
+slider moved every second (so its preview is rebuilt every second), each in a Wine session of
+its own and at the same time, for --minutes. Every --every seconds it samples each process,
+prints one table per run and a verdict: after the warm-up, does every figure stay flat (within
+1 % for memory, within a few objects for counts)? Exit code 0 when both runs stay up and flat.
+
+What is sampled, from three sides, since Wine 8 counts only part of what Windows does:
+- Windows (lvhelper's GetProcessMemoryInfo, GetProcessHandleCount, GetGuiResources of the
+  process): Wine reports the working set, but 0 for private bytes, handles, GDI and USER
+  objects of another process; such a figure is shown and judged "not counted".
+- Linux (/proc of the Wine process): anonymous resident memory (the process's private heap,
+  where leaked GDI bitmaps and brushes end up under Wine) and open file descriptors.
+- X (xrestop, the X-Resource extension): the windows, graphics contexts and pixmaps the
+  process holds in the X server, where Wine keeps what stands behind USER windows and DCs.
+
+    /usr/bin/python3 tests/soak/soak.py [--minutes 30] [--every 10] [--run saver|dialog]
+"""
+
+import argparse
+import re
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tests" / "harness"))
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+from winenv import WineSession, wait_for  # noqa: E402
+from conftest import HELPER, SAVER, SAVER_CLASS, SETTINGS_CLASS, Helper, of_class  # noqa: E402
+
+SETTINGS_KEY = r"HKLM\SOFTWARE\Orvanta\Lumivex"
+# The most work a step can get: 410 fallers (two cells each), 500 noise runs, 200 risers, every
+# 10 ms, and no erasers, so the screen fills and noise and risers always find lit cells.
+HEAVIEST = {"Speed": 200, "Density": 200, "Balance": 100, "Noise": 500, "Inversion": 200}
+TRACKBAR_CLASS = "msctls_trackbar32"
+WM_KEYDOWN, VK_LEFT, VK_RIGHT = 0x0100, 0x25, 0x27
+
+# (name, column heading, is memory in bytes)
+FIGURES = (("private", "win private", True), ("working", "win working", True),
+           ("handles", "win handles", False), ("gdi", "win gdi", False), ("user", "win user", False),
+           ("rss_anon", "rss anon", True), ("fds", "fds", False),
+           ("x_windows", "x windows", False), ("x_gcs", "x GCs", False),
+           ("x_pixmaps", "x pixmaps", False), ("x_bytes", "x bytes", True))
+SLACK_OBJECTS = 3        # a few objects may come and go between two samples
+SLACK_FRACTION = 0.01    # memory: within 1 %
+WARM_UP_FRACTION = 0.2   # the first fifth (at least a minute) settles caches and heaps
+
+
+def parse_resources(answer):
+    words = answer.split()
+    return {words[i]: int(words[i + 1]) for i in range(0, len(words) - 1, 2)}
+
+
+def unix_figures(pid):
+    """Anonymous resident memory (bytes) and open descriptors of a Linux process."""
+    figures = {"rss_anon": -1, "fds": -1}
+    try:
+        for line in Path(f"/proc/{pid}/status").read_text().splitlines():
+            if line.startswith("RssAnon:"):
+                figures["rss_anon"] = int(line.split()[1]) * 1024
+        figures["fds"] = len(list(Path(f"/proc/{pid}/fd").iterdir()))
+    except OSError:
+        pass
+    return figures
+
+
+def x_figures(session, pid):
+    """The X server's count of what the client with that process id holds."""
+    figures = {"x_windows": -1, "x_gcs": -1, "x_pixmaps": -1, "x_bytes": -1}
+    result = subprocess.run(["xrestop", "-b", "-m", "1"], env=session.env, capture_output=True,
+                            text=True, timeout=60, check=False)
+    for block in re.split(r"\n(?=\d+ - )", result.stdout):
+        if not re.search(rf"\(\s*PID:\s*{pid}\s*\)", block):
+            continue
+        fields = dict(re.findall(r"^\s*([a-zA-Z ]+?)\s*:\s*~?(\d+)\s*$", block, re.M))
+        for key, name in (("x_windows", "windows"), ("x_gcs", "GCs"), ("x_pixmaps", "pixmaps"),
+                          ("x_bytes", "total bytes")):
+            figures[key] = max(0, figures[key]) + int(fields.get(name, 0))
+    return figures
+
+
+def flat(values, memory):
+    """(verdict, spread) of the samples after the warm-up."""
+    if not values:
+        return "no samples", 0
+    if min(values) < 0 or max(values) == 0:
+        return "not counted", 0
+    spread = max(values) - min(values)
+    allowed = SLACK_FRACTION * values[0] if memory else SLACK_OBJECTS
+    return ("flat" if spread <= allowed else "GROWS" if values[-1] > values[0] else "moves"), spread
+
+
+class Run:
+    """One program under Wine, sampled from a long-lived helper."""
+
+    def __init__(self, name, session, helper):
+        self.name = name
+        self.session = session
+        self.helper = helper
+        self.samples = []   # (seconds since start, {figure: value})
+        self.window = None
+        self.process = None
+
+    def sample(self, started):
+        figures = parse_resources(self.helper.ask("resources", self.window))
+        figures.update(unix_figures(self.process.pid))
+        figures.update(x_figures(self.session, self.process.pid))
+        self.samples.append((time.monotonic() - started, figures))
+
+
+def start_saver(session, helper, folder):
+    for name, value in HEAVIEST.items():
+        session.wine_command("reg", "add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD",
+                             "/d", str(value & 0xFFFFFFFF), "/f")
+    helper.set_cursor(500, 400)
+    process = session.spawn(session.windows_path(folder / SAVER.name), "/s")
+    window = wait_for(lambda: [w for w in of_class(helper.windows(), SAVER_CLASS, visible=True)],
+                      timeout=120, what="the saver's window")[0]
+    return process, window["hwnd"], None
+
+
+def start_dialog(session, helper, folder):
+    process = session.spawn(session.windows_path(folder / SAVER.name), "/c")
+    dialog = wait_for(lambda: of_class(helper.windows(), SETTINGS_CLASS, visible=True),
+                      timeout=120, what="the settings dialog")[0]
+    wait_for(lambda: of_class(helper.windows(), SAVER_CLASS, visible=True), timeout=120,
+             what="the dialog's preview")
+    sliders = [w for w in of_class(helper.windows(), TRACKBAR_CLASS) if w["pid"] == dialog["pid"]]
+    density = sorted(sliders, key=lambda w: w["rect"][1])[1]  # second from the top
+    return process, dialog["hwnd"], density["hwnd"]
+
+
+def soak(kind, minutes, every):
+    with WineSession() as session:
+        folder = session.install([SAVER, HELPER], "lv")
+        helper = Helper(session)
+        try:
+            run = Run(kind, session, helper)
+            starter = start_saver if kind == "saver" else start_dialog
+            run.process, run.window, slider = starter(session, helper, folder)
+            started = time.monotonic()
+            next_sample = started
+            moves = 0
+            while time.monotonic() - started < minutes * 60:
+                if run.process.poll() is not None:
+                    print(f"{kind}: the program ended after {time.monotonic() - started:.0f} s "
+                          f"with code {run.process.returncode}")
+                    break
+                if time.monotonic() >= next_sample:
+                    run.sample(started)
+                    next_sample += every
+                if slider:
+                    # Right, then left: the position moves every second, so the dialog sees a
+                    # change and rebuilds its preview at its next one-second tick.
+                    key = VK_RIGHT if moves % 2 == 0 else VK_LEFT
+                    helper.post(slider, WM_KEYDOWN, key, 0)
+                    moves += 1
+                time.sleep(1)
+            alive = run.process.poll() is None
+            report(run, minutes, alive, moves)
+            return alive and verdicts(run)
+        finally:
+            helper.close()
+
+
+def after_warm_up(run):
+    total = run.samples[-1][0] if run.samples else 0
+    warm_up = max(60.0, WARM_UP_FRACTION * total)
+    return [values for at, values in run.samples if at >= warm_up]
+
+
+def verdicts(run):
+    kept = after_warm_up(run)
+    return bool(kept) and all(flat([v[name] for v in kept], memory)[0] in ("flat", "not counted")
+                              for name, _, memory in FIGURES)
+
+
+def report(run, minutes, alive, moves):
+    title = ("full-screen saver /s at Speed 200, Density 200, Balance 100, Noise 500, Inversion 200"
+             if run.name == "saver" else f"settings dialog /c, Density slider moved {moves} times")
+    print(f"\n== {title}: {minutes:g} min, {len(run.samples)} samples, "
+          f"{'still running' if alive else 'NOT RUNNING'} at the end")
+    print("memory in KiB; " + " | ".join(heading for _, heading, _ in FIGURES))
+    print(f"{'t (s)':>6} " + " ".join(f"{heading:>11}" for _, heading, _ in FIGURES))
+    for at, values in run.samples:
+        cells = [values[name] // 1024 if memory and values[name] > 0 else values[name]
+                 for name, _, memory in FIGURES]
+        print(f"{at:6.0f} " + " ".join(f"{cell:>11}" for cell in cells))
+    kept = after_warm_up(run)
+    print(f"after the warm-up ({len(kept)} samples):")
+    for name, heading, memory in FIGURES:
+        values = [v[name] for v in kept]
+        verdict, spread = flat(values, memory)
+        span = f"{min(values)} .. {max(values)}" if values else "-"
+        print(f"  {heading:12} {verdict:12} range {span}, spread {spread}")
+    sys.stdout.flush()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--minutes", type=float, default=30)
+    parser.add_argument("--every", type=float, default=10)
+    parser.add_argument("--run", choices=("saver", "dialog"))
+    args = parser.parse_args()
+    if args.run:
+        return 0 if soak(args.run, args.minutes, args.every) else 1
+    # Both runs at once, each in a process (and Wine session) of its own.
+    children = [subprocess.Popen([sys.executable, __file__, "--run", kind, "--minutes",
+                                  str(args.minutes), "--every", str(args.every)],
+                                 stdout=subprocess.PIPE, text=True)
+                for kind in ("saver", "dialog")]
+    codes = []
+    for child in children:
+        output, _ = child.communicate()
+        print(output, end="")
+        codes.append(child.returncode)
+    ok = all(code == 0 for code in codes)
+    print(f"\nsoak verdict: {'flat' if ok else 'NOT FLAT (or a program ended)'}")
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
