@@ -12,6 +12,10 @@
 #include "settings/registry_store.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // A .scr often runs from the folder it was downloaded to, among other downloaded files:
+  // every DLL this process loads from now on comes from the system folder only, never from
+  // the program's folder, the current folder or the PATH (DLL planting).
+  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   // The rain is paced by a millisecond count since the system started. GetTickCount moves in
   // steps of the system tick (15.6 ms by default), too coarse for step intervals of 10 ms.
   SetTickSource(&PreciseTickCount);

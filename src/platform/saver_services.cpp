@@ -7,6 +7,12 @@ namespace {
 using PwdChangePasswordProc = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
 using VerifyScreenSavePwdProc = BOOL(WINAPI*)(HWND);
 
+// The password services come from the system folder only: on Windows NT there is no
+// PASSWORD.CPL there, and a search beyond it would load one planted beside the saver.
+HMODULE LoadSystemLibrary(const char* name) {
+  return ::LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 template <typename Proc>
 Proc LookUp(HMODULE library, const char* name) {
   return reinterpret_cast<Proc>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
@@ -27,7 +33,7 @@ bool PasswordIsSet(HKEY desktop) {
 }  // namespace
 
 void ChangeSaverPassword(HWND parent) {
-  UniqueLibrary mpr(::LoadLibraryA("MPR.DLL"));
+  UniqueLibrary mpr(LoadSystemLibrary("MPR.DLL"));
   if (!mpr) return;
   if (auto change = LookUp<PwdChangePasswordProc>(mpr.Get(), "PwdChangePasswordA")) {
     change("SCRSAVE", parent, 0, 0);
@@ -43,7 +49,7 @@ bool VerifySaverPassword(HWND window) {
   UniqueRegistryKey desktop(opened);
   if (!PasswordIsSet(desktop.Get())) return true;
 
-  UniqueLibrary provider(::LoadLibraryA("PASSWORD.CPL"));
+  UniqueLibrary provider(LoadSystemLibrary("PASSWORD.CPL"));
   if (!provider) return true;
 
   BOOL mayClose = TRUE;

@@ -1,7 +1,7 @@
-"""Shared ground of the end-to-end tests: one Wine session per test module with lumivex.scr and
-our fake password provider installed in C:\\lv, the helper that creates host windows and reads
-window facts, the saver processes a test starts (stopped after it), and, when a test fails, a
-report of the windows that existed and of what the screen showed."""
+"""Shared ground of the end-to-end tests: one Wine session per test module with lumivex.scr
+installed in C:\\lv and our fake password provider in the system folder, the helper that
+creates host windows and reads window facts, the saver processes a test starts (stopped after
+it), and, when a test fails, a report of the windows that existed and of what the screen showed."""
 
 import json
 import os
@@ -150,7 +150,9 @@ class Desk:
 
     def __init__(self, session):
         self.session = session
-        self.folder = session.install([SAVER, PROVIDER], "lv")
+        self.folder = session.install([SAVER], "lv")
+        # The saver loads its password provider from the system folder only.
+        self.system_folder = session.install([PROVIDER], "windows/system32")
         self.saver_path = session.windows_path(self.folder / SAVER.name)
         self.savers = []
         self.helper = None
@@ -162,9 +164,10 @@ class Desk:
         shutil.copy2(SAVER, target / name)
         return self.session.windows_path(target / name)
 
-    def start(self, *switches, program=None):
+    def start(self, *switches, program=None, **popen_args):
         """Starts lumivex.scr (or the copy `program`) with `switches`."""
-        saver = Saver(self.session.spawn(program or self.saver_path, *switches), switches)
+        saver = Saver(self.session.spawn(program or self.saver_path, *switches, **popen_args),
+                      switches)
         self.savers.append(saver)
         return saver
 

@@ -1,4 +1,4 @@
-"""The saver's password check, with our fake provider PASSWORD.CPL beside lumivex.scr: with
+"""The saver's password check, with our fake provider PASSWORD.CPL in the system folder: with
 "ScreenSaveUsePassword" set, the saver asks the provider before it closes and runs on while the
 provider refuses; with the value 0, absent, or in the plain mode, the provider is never loaded."""
 
@@ -30,7 +30,7 @@ class Provider:
 
 @pytest.fixture
 def provider(desk):
-    provider = Provider(desk.folder)
+    provider = Provider(desk.system_folder)
     provider.log.unlink(missing_ok=True)
     provider.answer("no")
     yield provider

@@ -1,6 +1,8 @@
 // The password check and the running flag against Wine's real registry and DLL loading, with
-// our fake password provider (PASSWORD.CPL) beside this test: which stored values count as a
-// password, when the provider is loaded and asked, and that the cursor count comes back.
+// our fake password provider (PASSWORD.CPL) installed into the system folder, the only place
+// the check loads it from: which stored values count as a password, when the provider is
+// loaded and asked, that a provider without its entry point counts as none, and that the
+// cursor count comes back.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -21,14 +23,26 @@ std::string BesideThisTest(const char* name) {
   return exe.substr(0, exe.find_last_of("\\/") + 1) + name;
 }
 
+// The provider and its files live in the system folder.
+std::string InSystemFolder(const char* name) {
+  char folder[MAX_PATH] = {};
+  return std::string(folder, ::GetSystemDirectoryA(folder, MAX_PATH)) + "\\" + name;
+}
+
+// Puts the provider built as `source` (beside this test) into the system folder.
+void InstallProvider(const char* source) {
+  ASSERT_TRUE(::CopyFileA(BesideThisTest(source).c_str(), InSystemFolder("PASSWORD.CPL").c_str(), FALSE))
+      << ::GetLastError();
+}
+
 std::string ReadProviderLog() {
-  std::ifstream log(BesideThisTest("password.log"));
+  std::ifstream log(InSystemFolder("password.log"));
   std::stringstream text;
   text << log.rdbuf();
   return text.str();
 }
 
-void SetProviderAnswer(const char* answer) { std::ofstream(BesideThisTest("password.answer")) << answer; }
+void SetProviderAnswer(const char* answer) { std::ofstream(InSystemFolder("password.answer")) << answer; }
 
 // The cursor display count without changing it.
 int CursorCount() {
@@ -38,8 +52,11 @@ int CursorCount() {
 
 class PasswordTest : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() { InstallProvider("PASSWORD.CPL"); }
+  static void TearDownTestSuite() { ::DeleteFileA(InSystemFolder("PASSWORD.CPL").c_str()); }
+
   void SetUp() override {
-    ::DeleteFileA(BesideThisTest("password.log").c_str());
+    ::DeleteFileA(InSystemFolder("password.log").c_str());
     HKEY key = nullptr;
     ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS,
                                 nullptr, &key, nullptr),
@@ -48,7 +65,7 @@ class PasswordTest : public ::testing::Test {
   }
   void TearDown() override {
     ClearValue();
-    ::DeleteFileA(BesideThisTest("password.answer").c_str());
+    ::DeleteFileA(InSystemFolder("password.answer").c_str());
   }
   void ClearValue() { ::RegDeleteValueA(desktop_.Get(), "ScreenSaveUsePassword"); }
   void StoreValue(DWORD type, const std::vector<BYTE>& data) {
@@ -82,7 +99,7 @@ TEST_F(PasswordTest, StoredValueDecidesWhetherTheProviderIsAsked) {
   SetProviderAnswer("no");
   for (const ValueCase& c : cases) {
     SCOPED_TRACE(c.name);
-    ::DeleteFileA(BesideThisTest("password.log").c_str());
+    ::DeleteFileA(InSystemFolder("password.log").c_str());
     ClearValue();
     if (c.present) StoreValue(c.type, c.data);
     const int before = CursorCount();
@@ -102,6 +119,17 @@ TEST_F(PasswordTest, ProviderAnswerDecides) {
   EXPECT_TRUE(VerifySaverPassword(nullptr));
   SetProviderAnswer("no");
   EXPECT_FALSE(VerifySaverPassword(nullptr));
+}
+
+TEST_F(PasswordTest, ProviderWithoutItsEntryPointCountsAsNone) {
+  InstallProvider("bare\\PASSWORD.CPL");
+  StoreValue(REG_DWORD, {1, 0, 0, 0});
+  SetProviderAnswer("no");
+  const int before = CursorCount();
+  EXPECT_TRUE(VerifySaverPassword(nullptr));
+  EXPECT_EQ(CursorCount(), before);
+  EXPECT_EQ(ReadProviderLog(), "loaded\n");  // loaded and looked into, never asked
+  InstallProvider("PASSWORD.CPL");
 }
 
 TEST(RunningFlagTest, OnAndOffReachTheSystem) {
