@@ -126,6 +126,17 @@ void TVellixForm::ProcessInput(MSG& message, bool&) {
 
 void TVellixForm::FormCloseQuery(bool& canClose) {
   if (!PreviewParent && RunAsSaver) {
+    // A password prompt dispatches our messages while it is up; a close request among them
+    // must not open a second prompt over the first, nor close the saver behind its back.
+    if (askingPassword_) {
+      canClose = false;
+      return;
+    }
+    askingPassword_ = true;
+    struct Asked {
+      bool& flag;
+      ~Asked() { flag = false; }
+    } asked{askingPassword_};
     canClose = VerifySaverPassword(Handle());
     if (!canClose) ::GetCursorPos(&CursorStart);
   }

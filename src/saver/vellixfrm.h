@@ -70,4 +70,6 @@ class TVellixForm : public TForm {
 
   std::unique_ptr<DisplayStateWatch> displayWatch_;  // primary windows only
   bool displayOff_ = false;
+  // True while the password provider is asking; further close requests are refused meanwhile.
+  bool askingPassword_ = false;
 };

@@ -9,6 +9,7 @@ from conftest import SAVER_CLASS, wait_for, wait_for_windows
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 VALUE = "ScreenSaveUsePassword"
 START = (500, 400)
+WM_CLOSE = 0x0010
 
 
 class Provider:
@@ -17,9 +18,14 @@ class Provider:
     def __init__(self, folder):
         self.log = folder / "password.log"
         self.answer_file = folder / "password.answer"
+        self.modal_file = folder / "password.modal"
 
     def answer(self, text):
         self.answer_file.write_text(text)
+
+    def show_prompt_for(self, milliseconds):
+        """Makes the provider show a modal prompt of its own for that long before answering."""
+        self.modal_file.write_text(str(milliseconds))
 
     def lines(self):
         return self.log.read_text().splitlines() if self.log.exists() else []
@@ -33,7 +39,9 @@ def provider(desk):
     provider = Provider(desk.system_folder)
     provider.log.unlink(missing_ok=True)
     provider.answer("no")
+    provider.modal_file.unlink(missing_ok=True)
     yield provider
+    provider.modal_file.unlink(missing_ok=True)
     set_password_option(desk, None)
 
 
@@ -103,3 +111,36 @@ def test_no_password_means_the_provider_is_never_loaded(desk, helper, provider, 
     desk.key("a")
     assert saver.wait_exit() == 0
     assert provider.lines() == []
+
+
+def test_a_prompt_that_pumps_messages_is_never_asked_again_while_it_asks(desk, helper, provider):
+    """A real provider shows its own modal prompt and dispatches the saver's messages while
+    it is up. Input that keeps coming meanwhile (keys, clicks, moves, a close request) must
+    not ask the provider a second time before it has answered."""
+    set_password_option(desk, ("REG_DWORD", "1"))
+    provider.show_prompt_for(4000)
+    saver, window = start_saver(desk, helper, "/s")
+
+    desk.key("a")
+    wait_for_questions(provider, 1)
+    for step in range(6):  # all within the prompt's four seconds
+        desk.key("b")
+        desk.click(1)
+        desk.move_to(START[0] + 40 * (step + 1), START[1] + 30)
+        helper.post(window, WM_CLOSE)
+    wait_for(lambda: "answered no" in provider.lines(), timeout=30, what="the first answer")
+    assert saver.keeps_running(), "the saver closed although the provider said no"
+    assert_asked_one_at_a_time(provider.lines())
+
+    provider.answer("yes")
+    desk.key("a")
+    assert saver.wait_exit() == 0
+    lines = provider.lines()
+    assert_asked_one_at_a_time(lines)
+    assert [line for line in lines if line.startswith("answered")][-1] == "answered yes"
+
+
+def assert_asked_one_at_a_time(lines):
+    """Every question is answered before the next one is asked."""
+    events = [line.split()[0] for line in lines if line.startswith(("asked", "answered"))]
+    assert events == ["asked", "answered"] * (len(events) // 2), lines
