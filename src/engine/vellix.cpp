@@ -33,10 +33,9 @@ Vellix::~Vellix() = default;
 void Vellix::Configure(std::int32_t stepInterval, std::int32_t fallerCount, std::int32_t eraserCount,
                        std::int32_t riserCount, std::int32_t noiseCount, std::int32_t normalColor,
                        std::int32_t lightColor, std::int32_t darkColor) {
-  timer.SetInterval(stepInterval);
-
-  // Everything that can fail is made before anything is replaced, so a field whose
-  // Configure throws keeps stepping as before instead of stepping over a half-built state.
+  // Everything that can fail is made before anything is replaced, the pace included, so a
+  // field whose Configure throws keeps stepping as before, at its old interval, instead of
+  // stepping over a half-built state.
   std::unique_ptr<Sprite> newLightSheet = baseSheet->Copy();
   std::unique_ptr<Sprite> newNormalSheet = baseSheet->Copy();
   std::unique_ptr<Sprite> newDarkSheet = baseSheet->Copy();
@@ -53,6 +52,7 @@ void Vellix::Configure(std::int32_t stepInterval, std::int32_t fallerCount, std:
   std::vector<Drop> newErasers(std::max(0, eraserCount));
   std::vector<Drop> newRisers(std::max(0, riserCount));
 
+  timer.SetInterval(stepInterval);  // the first step comes one interval from here
   lightSheet = std::move(newLightSheet);
   normalSheet = std::move(newNormalSheet);
   darkSheet = std::move(newDarkSheet);

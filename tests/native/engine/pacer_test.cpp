@@ -1,12 +1,16 @@
 // The pacer: when a poll fires, how often, and that the rhythm survives the wrap of the
-// 32-bit tick count.
+// 32-bit tick count, on its own and driving a rain field.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
+#include "engine/memory_image.h"
+#include "engine/random.h"
 #include "engine/soft_timer.h"
+#include "engine/vellix.h"
 #include "fake_clock.h"
+#include "glyph_fixtures.h"
 
 namespace {
 
@@ -94,6 +98,32 @@ TEST(Pacer, WithoutOwnerPollsAndFiresHarmlessly) {
   clock.Set(1100);
   timer.Poll();
   SUCCEED();
+}
+
+// A saver runs for days: the tick count wraps every 49.7 days, and the rain polled from the
+// idle loop must step every 60 ms straight through the wrap. A field with one noise run and
+// nothing lit draws exactly three values per step, which tells when each step ran.
+TEST(Pacer, RainKeepsItsPaceAcrossTheWrap) {
+  MemoryImageFactory images;
+  images.AddResource("INDEX", MakeFixtureSheet(10, 15));
+  MemoryImage canvas(400, 300);
+  FakeClock clock(0xFFFFFF00u);
+  std::vector<std::uint32_t> stepTicks;
+  int draws = 0;
+  ScopedRandomSource random([&]() -> std::uint32_t {
+    if (draws++ % 3 == 0) stepTicks.push_back(clock.Get());
+    return 0;
+  });
+  Vellix field(canvas, images, 400, 300);
+  field.Configure(60, 0, 0, 0, 1, 0x00009000, 0x0088FF88, 0x00006000);
+
+  for (std::uint32_t elapsed = 5; elapsed <= 1200; elapsed += 5) {  // the idle loop's pace
+    clock.Set(0xFFFFFF00u + elapsed);
+    field.timer.Poll();
+  }
+  ASSERT_EQ(stepTicks.size(), 20u);
+  for (std::size_t i = 1; i < stepTicks.size(); ++i) EXPECT_EQ(stepTicks[i] - stepTicks[i - 1], 60u) << i;
+  EXPECT_LT(stepTicks.back(), 0x1000u) << "the steps did not go on past the wrap";
 }
 
 }  // namespace
