@@ -1,9 +1,12 @@
 // The settings store on the real registry: round trips under both roots, the value shapes
-// a read refuses, and the per-user fallback when the machine-wide key cannot be written.
+// a read refuses (every type and size of every value, in load order), and the per-user
+// fallback when the machine-wide key cannot be written.
 // Each test starts and ends with no settings key under either root.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -173,4 +176,56 @@ TEST_F(RegistryStoreTest, LoadingNeitherNeedsNorCreatesTheKey) {
   for (const SettingInfo& setting : kSettings) EXPECT_EQ(controls.Get(setting.id), setting.designValue) << setting.storeName;
   EXPECT_FALSE(KeyExists(StoreRoot::Machine, kSettingsKeyPath));
   EXPECT_FALSE(KeyExists(StoreRoot::User, kSettingsKeyPath));
+}
+
+// Every one of the eight values as every registry type and every size from 0 to 16 bytes, the
+// seven others being good: only a REG_DWORD of at most four bytes loads (missing high bytes
+// read as zero, sliders clamped); anything else ends the loading there, in load order.
+TEST_F(RegistryStoreTest, EachValueLoadsOnlyAsADwordOfAtMostFourBytes) {
+  const std::map<SettingId, std::int32_t> good = {
+      {SettingId::Speed, 111},           {SettingId::Density, 22},          {SettingId::Balance, -33},
+      {SettingId::Noise, 44},            {SettingId::Inversion, 55},        {SettingId::NormalColor, 0x00010203},
+      {SettingId::LightColor, 0x00040506}, {SettingId::DarkColor, 0x00070809}};
+  const DWORD types[] = {REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_DWORD_BIG_ENDIAN,
+                         REG_LINK, REG_MULTI_SZ, REG_QWORD};
+  for (std::size_t position = 0; position < kLoadOrder.size(); ++position) {
+    const SettingInfo& tested = InfoOf(kLoadOrder[position]);
+    for (DWORD type : types) {
+      for (std::size_t size = 0; size <= 16; ++size) {
+        SCOPED_TRACE(std::string(tested.storeName) + " as type " + std::to_string(type) + " of " +
+                     std::to_string(size) + " bytes");
+        RawValue odd{type, {}};
+        std::uint32_t bits = 0;
+        for (std::size_t i = 0; i < size; ++i) {
+          odd.data.push_back(BYTE(0x81 + i));
+          if (i < 4) bits |= std::uint32_t(0x81 + i) << (8 * i);
+        }
+        for (const SettingInfo& setting : kSettings) {
+          if (setting.id == tested.id) {
+            PutRaw(StoreRoot::Machine, setting.storeName, odd);
+          } else {
+            const auto v = static_cast<std::uint32_t>(good.at(setting.id));
+            PutRaw(StoreRoot::Machine, setting.storeName,
+                   {REG_DWORD, {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)}});
+          }
+        }
+        MemorySettingControls controls;
+        LoadSettings(registry, controls);
+
+        const bool readable = type == REG_DWORD && size <= 4;
+        for (std::size_t at = 0; at < kLoadOrder.size(); ++at) {
+          const SettingInfo& setting = InfoOf(kLoadOrder[at]);
+          std::int32_t expected = setting.designValue;
+          if (at < position || (at > position && readable)) expected = good.at(setting.id);
+          if (at == position && readable) {
+            expected = static_cast<std::int32_t>(bits);
+            if (setting.kind == SettingKind::Slider)
+              expected = std::min(std::max(expected, setting.minimum), setting.maximum);
+          }
+          EXPECT_EQ(controls.Get(setting.id), expected) << setting.storeName;
+        }
+        RemoveSettingsKeys();
+      }
+    }
+  }
 }
