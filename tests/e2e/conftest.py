@@ -138,7 +138,7 @@ class Saver:
         try:
             return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
-            raise TimeoutError(f"lumivex.scr {' '.join(self.switches)} still running after "
+            raise TimeoutError(f"lumivex.scr {' '.join(map(str, self.switches))} still running after "
                                f"{timeout} s") from None
 
     def keeps_running(self, seconds=QUIET_SECONDS):
@@ -295,5 +295,5 @@ def _describe_session(item, desk):
         lines.append(f"screenshot unavailable: {error}")
     for saver in desk.savers:
         state = "running" if saver.running else f"ended with {saver.process.returncode}"
-        lines.append(f"lumivex.scr {' '.join(saver.switches)}: {state}")
+        lines.append(f"lumivex.scr {' '.join(map(str, saver.switches))}: {state}")
     return "\n".join(lines)

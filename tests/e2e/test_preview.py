@@ -2,6 +2,8 @@
 the running flag alone and ends when its host goes; a second preview broadcasts "LumivexInit"
 and ends at once; a full-screen saver starts while a preview runs."""
 
+import time
+
 import pytest
 
 from conftest import (SAVER_CLASS, WS_CHILD, WS_POPUP, of_class, wait_for, wait_for_windows)
@@ -76,3 +78,33 @@ def test_saver_starts_while_a_preview_runs(desk, helper, host):
     assert saver.wait_exit() == 0
     assert preview.running
     assert [w for w in helper.windows() if w["class"] == SAVER_CLASS and w["parent"] == host]
+
+
+@pytest.mark.parametrize("stage", ["before its window is made", "while its window is made",
+                                   "once it runs"])
+def test_preview_ends_and_frees_its_mutex_whenever_its_host_goes(desk, helper, stage):
+    """The host may go at any moment of the preview's start (the user switches savers in the
+    settings page): the preview must end at once, without a message box, and free the preview
+    mutex, or the next preview would find it held and show nothing."""
+    if stage == "before its window is made":
+        host = helper.host(*HOST_SIZE, *HOST_AT)
+        helper.destroy(host)
+        preview = desk.start("/p", host)
+        gone_at = time.monotonic()
+    elif stage == "while its window is made":
+        host = int(helper.ask("fragilehost", *HOST_SIZE, *HOST_AT))  # goes at WM_PARENTNOTIFY
+        preview = desk.start("/p", host)
+        wait_for(lambda: host not in [w["hwnd"] for w in helper.windows()], timeout=60,
+                 interval=0.02, what="the host to go while the preview makes its window")
+        gone_at = time.monotonic()
+    else:
+        host = helper.host(*HOST_SIZE, *HOST_AT)
+        preview, _ = start_preview(desk, helper, host)
+        helper.destroy(host)
+        gone_at = time.monotonic()
+    assert preview.wait_exit() == 0
+    print(f"{stage}: ended {time.monotonic() - gone_at:.2f} s after its host went")
+    assert helper.dialogs() == [], "a message box was left behind"
+    assert helper.ask("mutex", "VellixMutex") == "free"
+    # So the next preview runs rather than broadcasting and ending.
+    start_preview(desk, helper, helper.host(200, 150, 600, 120))

@@ -4,6 +4,7 @@
 
 namespace {
 const wchar_t kClassName[] = L"LvHostWindow";
+const wchar_t kFragile[] = L"LvFragileHost";  // window property of a fragile host
 }
 
 HostWindows::HostWindows() : instance(GetModuleHandleW(nullptr)) {
@@ -21,10 +22,11 @@ HostWindows::~HostWindows() {
   UnregisterClassW(kClassName, instance);
 }
 
-HWND HostWindows::Create(int width, int height, int x, int y) {
+HWND HostWindows::Create(int width, int height, int x, int y, bool fragile) {
   HWND window = CreateWindowExW(0, kClassName, L"Lumivex test host", WS_POPUP | WS_VISIBLE, x, y,
                                 width, height, nullptr, nullptr, instance, nullptr);
   if (window != nullptr) windows.emplace(window, UniqueWindow(window));
+  if (window != nullptr && fragile) SetPropW(window, kFragile, reinterpret_cast<HANDLE>(1));
   return window;
 }
 
@@ -42,5 +44,12 @@ LRESULT CALLBACK HostWindows::WindowProc(HWND window, UINT message, WPARAM wPara
     SetWindowLongPtrW(window, GWLP_USERDATA, GetWindowLongPtrW(window, GWLP_USERDATA) + 1);
     return 0;
   }
+  // Sent from inside the child's CreateWindowEx, before it returns to the preview.
+  if (message == WM_PARENTNOTIFY && LOWORD(wParam) == WM_CREATE && GetPropW(window, kFragile)) {
+    RemovePropW(window, kFragile);
+    DestroyWindow(window);
+    return 0;
+  }
+  if (message == WM_NCDESTROY) RemovePropW(window, kFragile);
   return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -1,6 +1,8 @@
 // Host windows of the helper: borderless, visible top-level windows that stand in for the
 // preview pane of the system's screen-saver settings. Each counts the "LumivexInit" messages
-// it receives, so a test can see a second preview's broadcast arrive.
+// it receives, so a test can see a second preview's broadcast arrive. A fragile host destroys
+// itself as soon as a child window has been created in it, while the preview process is still
+// inside its window creation.
 #pragma once
 
 #include "base/win_handles.h"
@@ -14,7 +16,7 @@ class HostWindows {
   HostWindows(const HostWindows&) = delete;
   HostWindows& operator=(const HostWindows&) = delete;
 
-  HWND Create(int width, int height, int x, int y);
+  HWND Create(int width, int height, int x, int y, bool fragile = false);
   bool Destroy(HWND window);
   // Number of "LumivexInit" messages the window has received; -1 when it is not ours.
   long Heard(HWND window) const;

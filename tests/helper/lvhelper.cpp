@@ -49,6 +49,14 @@ const std::map<std::string, CommandSpec>& Commands() {
          HWND window = hosts.Create(Number(a[0]), Number(a[1]), Number(a[2]), Number(a[3]));
          return window ? HandleText(window) : std::string("error: CreateWindowEx failed");
        }}},
+      {"fragilehost", {4, "fragilehost WIDTH HEIGHT X Y", [](HostWindows& hosts, const Arguments& a) {
+         HWND window = hosts.Create(Number(a[0]), Number(a[1]), Number(a[2]), Number(a[3]), true);
+         return window ? HandleText(window) : std::string("error: CreateWindowEx failed");
+       }}},
+      {"mutex", {1, "mutex NAME", [](HostWindows&, const Arguments& a) {
+         UniqueHandle mutex(OpenMutexA(SYNCHRONIZE, FALSE, a[0].c_str()));
+         return std::string(mutex ? "held" : "free");
+       }}},
       {"destroy", {1, "destroy HWND", [](HostWindows& hosts, const Arguments& a) {
          return hosts.Destroy(HandleFromText(a[0])) ? std::string("ok")
                                                     : std::string("error: not a host window");
