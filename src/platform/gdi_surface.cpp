@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/exception.h"
+#include "engine/dib_resource.h"
 
 namespace {
 
@@ -87,6 +88,12 @@ std::unique_ptr<Image> GdiImageFactory::CreateBlank(std::int32_t width, std::int
 }
 
 std::unique_ptr<Image> GdiImageFactory::LoadResource(const std::string& name) {
+  // The loader believes the sizes in the bitmap's header: a damaged sheet would be read past
+  // its end and rain garbage, so it is measured against its own length first.
+  const HRSRC found = ::FindResourceA(module_, name.c_str(), MAKEINTRESOURCEA(2));  // RT_BITMAP
+  if (!found) throw Exception("Resource " + name + " not found");
+  CheckDibResource(static_cast<const std::uint8_t*>(::LockResource(::LoadResource(module_, found))),
+                   ::SizeofResource(module_, found), name);
   UniqueBitmap bitmap(static_cast<HBITMAP>(
       ::LoadImageA(module_, name.c_str(), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
   if (!bitmap) throw Exception("Resource " + name + " not found");

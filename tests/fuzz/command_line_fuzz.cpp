@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "forms/exception.h"
+#include "base/exception.h"
 #include "fuzz_check.h"
 
 namespace {

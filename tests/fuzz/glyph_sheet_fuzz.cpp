@@ -1,4 +1,5 @@
-// Fuzz target: a glyph sheet from any bytes. The bitmap reader either refuses them with an
+// Fuzz target: a glyph sheet from any bytes. The resource check either refuses them or lets
+// them pass, reading nothing outside them. The bitmap reader either refuses them with an
 // Exception or gives an image; the sheet rules then either refuse the image or cut it into 50
 // cells of at least one pixel, which copy, tint and draw without touching memory outside them.
 #include <cstddef>
@@ -6,13 +7,21 @@
 #include <vector>
 
 #include "engine/bmp_file.h"
+#include "engine/dib_resource.h"
 #include "engine/memory_image.h"
 #include "engine/sprite.h"
 #include "engine/vellix.h"
-#include "forms/exception.h"
+#include "base/exception.h"
 #include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // The same bytes as a bitmap resource (no file header), as the program checks its sheets.
+  try {
+    CheckDibResource(data, size, "INDEX");
+  } catch (const Exception& error) {
+    FUZZ_CHECK(error.Message() == "Resource INDEX is damaged", "a refusal with another text");
+  }
+
   const std::vector<std::uint8_t> bytes(data, data + size);
   MemoryImageFactory images;
   try {
