@@ -7,7 +7,7 @@
 // Three limits keep each run within memory and time, not the rules: a grid that would need
 // more than kMostBytes is scaled down (an allocation that fails is a test of its own, not a
 // fuzzing find), actor and noise counts above kMostActors are reduced with their sign kept
-// (twenty times the most the settings give; two billion of them a step only take minutes),
+// (five times the most the settings give; two billion of them a step only take minutes),
 // and the number of steps shrinks as a step's work grows.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -24,8 +24,8 @@
 namespace {
 
 constexpr std::int64_t kMostBytes = std::int64_t(1) << 22;
-constexpr std::int64_t kMostWorkPerRun = 1 << 16;  // cell draws over all steps of one run
-constexpr std::int32_t kMostActors = 1 << 13;
+constexpr std::int64_t kMostWorkPerRun = 1 << 14;  // cell draws over all steps of one run
+constexpr std::int32_t kMostActors = 1 << 11;
 constexpr std::int32_t kMostCanvasSide = 512;       // what is drawn outside it is clipped
 
 std::uint32_t fakeNow = 0;
