@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/sheet_files.h"
 #include "engine/bmp_file.h"
 #include "engine/memory_image.h"
 #include "engine/tick_count.h"
@@ -34,7 +35,7 @@ std::uint32_t FakeTicks() { return fakeNow; }
 MemoryImageFactory& Sheets() {
   static MemoryImageFactory* images = [] {
     auto* factory = new MemoryImageFactory;
-    factory->AddSheetFiles(LUMIVEX_RES_DIR);
+    AddSheetFiles(*factory, LUMIVEX_RES_DIR);
     return factory;
   }();
   return *images;

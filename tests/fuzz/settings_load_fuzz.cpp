@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "fuzz_check.h"
-#include "settings/memory_setting_controls.h"
+#include "common/memory_setting_controls.h"
 #include "settings/settings_persistence.h"
 #include "settings/setting_table.h"
 #include "settings/memory_store.h"

@@ -54,7 +54,7 @@ const std::map<std::string, CommandSpec>& Commands() {
          return window ? HandleText(window) : std::string("error: CreateWindowEx failed");
        }}},
       {"mutex", {1, "mutex NAME", [](HostWindows&, const Arguments& a) {
-         UniqueHandle mutex(OpenMutexA(SYNCHRONIZE, FALSE, a[0].c_str()));
+         UniqueKernelHandle mutex(OpenMutexA(SYNCHRONIZE, FALSE, a[0].c_str()));
          return std::string(mutex ? "held" : "free");
        }}},
       {"destroy", {1, "destroy HWND", [](HostWindows& hosts, const Arguments& a) {
