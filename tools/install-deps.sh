@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64
   clang libclang-rt-14-dev llvm
   wine wine64
-  xvfb xdotool x11-utils imagemagick libx11-6
+  xvfb xdotool x11-utils imagemagick libx11-6 xrestop
   libx11-dev
   python3 python3-pytest python3-pil
   fonts-ipafont-gothic
