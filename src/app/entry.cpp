@@ -82,7 +82,7 @@ int LumivexEntry(const char* argumentText, SaverWiring& wiring) {
           // A system preview whose host window went while it started (the settings page
           // closed or moved on) has nobody to tell: a box would wait unseen and keep the
           // preview mutex, so that no later preview could start. It ends at once instead.
-          if (::IsWindow(PreviewParent)) throw;
+          if (!PreviewParent || ::IsWindow(PreviewParent)) throw;
         }
         break;
       case RunMode::kSaver:
