@@ -14,8 +14,9 @@ bench_engine() {
   "$native_dir/bench/engine/bench_engine"
 }
 
-# The whole saver under Wine on Xvfb: CPU per wall second, steps per second read off the
-# screen, peak memory, beside the bare idle loop (bench/idle_baseline.exe); private session.
+# The whole saver under Wine on Xvfb at the design and at the heaviest settings: CPU per wall
+# second and its ratio to the bare idle loop (bench/idle_baseline.exe), steps per second read
+# off the screen, peak memory; private session.
 bench_saver_under_wine() {
   echo
   /usr/bin/python3 tools/bench_saver.py "$win_dir"

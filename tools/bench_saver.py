@@ -1,6 +1,7 @@
 """The whole saver under Wine, as `make bench` prints it: lumivex.scr /s at the design-time
-settings (a fresh prefix has no stored settings) beside idle_baseline.exe, the same idle loop and
-full-screen black window with no rain, each for a fixed wall time on a private display and prefix.
+settings (a fresh prefix has no stored settings) and at the heaviest settings (every slider at the
+end that costs most), beside idle_baseline.exe, the same idle loop and full-screen black window
+with no rain, each for a fixed wall time on one private display and prefix.
 
 Per program: CPU seconds per wall second of its Windows process (utime + stime of every thread,
 from /proc), its peak resident memory (VmHWM), the CPU of the session's wineserver and Xvfb, and
@@ -11,6 +12,9 @@ a full-width band of the screen from the X server every 4 ms, each in one reques
 closer together than half a step interval are counted once, since the pacer cannot fire twice
 within one interval. The band holds 4 of the 52 cell rows, where a design step re-rolls or draws
 about ten cells on average, so a step that leaves it unchanged is vanishingly rare.
+
+Each saver row ends with its ratio to the idle baseline's CPU: what the rain costs as a multiple
+of a window that only waits.
 """
 
 import argparse
@@ -27,6 +31,15 @@ import screen  # noqa: E402
 from xscreen import ScreenReader  # noqa: E402
 
 DESIGN_INTERVAL_MS = 60          # 210 - Speed 150
+HEAVIEST_INTERVAL_MS = 10        # 210 - Speed 200
+SETTINGS_KEY = r"HKLM\SOFTWARE\Orvanta\Lumivex"
+# Fastest, densest, all fallers, most noise and most risers (410 fallers, 200 risers, 500 noise
+# runs, a step every 10 ms); the colours stay at their design values. All eight are written,
+# since loading stops at the first value it cannot read.
+HEAVIEST_SETTINGS = {
+    "Speed": 200, "Density": 200, "Balance": 100, "Noise": 500, "Inversion": 200,
+    "Normal Color": 0x00009000, "Light Color": 0x0088FF88, "Dark Color": 0x00006000,
+}
 PROBE_PERIOD = 0.004             # seconds between two reads of the band
 BAND = (0, 360, 1024, 60)        # x, y, width, height: cell rows 24 to 27
 SETTLE_SECONDS = 3               # after the screen is covered, before measuring
@@ -121,7 +134,15 @@ def screen_changes(probe, seconds, period=PROBE_PERIOD):
     return changes
 
 
-def measure(session, windows_path, args, seconds):
+def store_settings(session, values):
+    for name, value in values.items():
+        result = session.wine_command("reg", "add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD",
+                                      "/d", str(value), "/f")
+        if result.returncode != 0:
+            raise RuntimeError(f"cannot store {name}: {result.stdout}{result.stderr}")
+
+
+def measure(session, windows_path, args, seconds, interval_ms):
     process = session.spawn(windows_path, *args)
     try:
         pid = windows_process(session, " ".join([windows_path, *args]))
@@ -143,7 +164,7 @@ def measure(session, windows_path, args, seconds):
     finally:
         process.kill()
         process.wait(timeout=30)
-    steps = steps_from_changes(changes, DESIGN_INTERVAL_MS / 2000)
+    steps = steps_from_changes(changes, (interval_ms or DESIGN_INTERVAL_MS) / 2000)
     gaps = [b - a for a, b in zip(steps, steps[1:])]
     return {
         "cpu": (after - before) / wall,
@@ -154,35 +175,38 @@ def measure(session, windows_path, args, seconds):
         "median_gap_ms": 1000 * statistics.median(gaps) if gaps else None,
         "peak_kib": peak,
         "wall": wall,
+        "target": 1000 / interval_ms if interval_ms else None,
     }
 
 
 # ---- the table ---------------------------------------------------------------------------------
 
 def print_table(rows, seconds, size):
-    target = 1000 / DESIGN_INTERVAL_MS
-    print(f"== Whole saver under Wine on Xvfb {size[0]}x{size[1]}, {seconds:g} s each, design settings ==")
-    header = (f"{'program':<28}{'CPU s/s':>9}{'steps/s':>9}{'target':>8}{'step ms':>9}"
+    print(f"== Whole saver under Wine on Xvfb {size[0]}x{size[1]}, {seconds:g} s each ==")
+    header = (f"{'program':<30}{'CPU s/s':>9}{'x idle':>8}{'steps/s':>9}{'target':>8}{'step ms':>9}"
               f"{'peak MiB':>10}{'wineserver':>12}{'Xvfb':>8}")
     print(header)
+    idle = rows[-1][1]
     for name, figures in rows:
-        steps = f"{figures['steps']:.1f}" if figures["steps"] else "-"
-        wanted = f"{target:.1f}" if figures["steps"] else "-"
-        gap = f"{figures['median_gap_ms']:.1f}" if figures["median_gap_ms"] else "-"
-        print(f"{name:<28}{figures['cpu']:>9.3f}{steps:>9}{wanted:>8}{gap:>9}"
+        steps = f"{figures['steps']:.1f}" if figures["target"] else "-"
+        wanted = f"{figures['target']:.1f}" if figures["target"] else "-"
+        gap = f"{figures['median_gap_ms']:.1f}" if figures["target"] and figures["median_gap_ms"] else "-"
+        ratio = f"{figures['cpu'] / idle['cpu']:.2f}" if idle["cpu"] > 0 else "-"
+        print(f"{name:<30}{figures['cpu']:>9.3f}{ratio:>8}{steps:>9}{wanted:>8}{gap:>9}"
               f"{figures['peak_kib'] / 1024:>10.1f}{figures['servers']['wineserver']:>12.3f}"
               f"{figures['servers']['Xvfb']:>8.3f}")
-    (_, saver), (_, idle) = rows
-    print(f"{'rain alone (difference)':<28}{saver['cpu'] - idle['cpu']:>9.3f}{'':>26}"
-          f"{(saver['peak_kib'] - idle['peak_kib']) / 1024:>10.1f}"
-          f"{saver['servers']['wineserver'] - idle['servers']['wineserver']:>12.3f}"
-          f"{saver['servers']['Xvfb'] - idle['servers']['Xvfb']:>8.3f}")
-    print("CPU s/s: the Windows process, all threads; wineserver and Xvfb: the session's servers.")
+    for name, saver in rows[:-1]:
+        print(f"{'rain alone, ' + name.split(',')[-1].strip():<30}{saver['cpu'] - idle['cpu']:>9.3f}{'':>34}"
+              f"{(saver['peak_kib'] - idle['peak_kib']) / 1024:>10.1f}"
+              f"{saver['servers']['wineserver'] - idle['servers']['wineserver']:>12.3f}"
+              f"{saver['servers']['Xvfb'] - idle['servers']['Xvfb']:>8.3f}")
+    print("CPU s/s: the Windows process, all threads; x idle: that CPU over the idle baseline's;"
+          " wineserver and Xvfb: the session's servers.")
     print(f"steps/s: changes of a {BAND[2]}x{BAND[3]} screen band read every {PROBE_PERIOD * 1000:g} ms"
-          f" ({saver['changes']} for the saver, {idle['changes']} for the baseline);"
+          f" ({', '.join(str(f['changes']) for _, f in rows)} in row order);"
           f" step ms: median time between steps.")
-    print(f"Xvfb includes the probe's reads, alike in both rows; the probe itself used"
-          f" {saver['probe']:.3f} CPU s/s.")
+    probes = ", ".join(f"{f['probe']:.3f}" for _, f in rows)
+    print(f"Xvfb includes the probe's reads, alike in every row; the probe itself used {probes} CPU s/s.")
 
 
 def main():
@@ -197,12 +221,14 @@ def main():
         sys.exit("bench_saver: missing " + ", ".join(missing) + " (build the Windows tree first)")
     with WineSession() as session:
         folder = session.install([saver, baseline], "lv")
-        rows = [
-            ("lumivex.scr /s", measure(session, session.windows_path(folder / saver.name), ["/s"],
-                                       options.seconds)),
-            ("idle baseline (no rain)", measure(session, session.windows_path(folder / baseline.name),
-                                                [], options.seconds)),
-        ]
+        saver_path = session.windows_path(folder / saver.name)
+        rows = [("lumivex.scr /s, design", measure(session, saver_path, ["/s"], options.seconds,
+                                                   DESIGN_INTERVAL_MS))]
+        store_settings(session, HEAVIEST_SETTINGS)
+        rows.append(("lumivex.scr /s, heaviest", measure(session, saver_path, ["/s"], options.seconds,
+                                                         HEAVIEST_INTERVAL_MS)))
+        rows.append(("idle baseline (no rain)", measure(session, session.windows_path(folder / baseline.name),
+                                                        [], options.seconds, None)))
         print_table(rows, options.seconds, session.screen_size)
 
 
