@@ -8,6 +8,8 @@
 #include "base/win_handles.h"
 #include "engine/surface.h"
 
+class DibImage;
+
 // Fill, copy and pixel access over one DC, shared by images and window canvases.
 class GdiSurface : public Image {
  public:
@@ -21,6 +23,9 @@ class GdiSurface : public Image {
   void SetPixel(std::int32_t x, std::int32_t y, Color color) override;
 
   HDC Dc() const { return dc_; }
+  // The same surface when its pixels are in this process's memory (a DibImage), else null:
+  // cheaper than a dynamic_cast on every glyph copy.
+  virtual const DibImage* InMemory() const { return nullptr; }
 
  protected:
   GdiSurface() = default;

@@ -1,0 +1,35 @@
+#include "support/gdi_objects.h"
+
+#include <windows.h>
+#include <winternl.h>
+
+#include <cstdint>
+
+namespace {
+
+// One entry of the table: the object (8 bytes), its owner (4), a generation byte whose top bit
+// marks a stock object, the object's type (0 for a free entry), flags, a user pointer.
+constexpr std::size_t kEntrySize = 24;
+constexpr std::size_t kUniqueOffset = 12;
+constexpr std::size_t kTypeOffset = 14;
+constexpr unsigned char kStockFlag = 0x80;
+constexpr int kHandleCount = 0x10000;
+constexpr std::size_t kTableOffsetInPeb = 0xF8;  // GdiSharedHandleTable on x64
+
+}  // namespace
+
+int LiveGdiObjects() {
+  using GetPeb = PPEB(WINAPI*)();
+  const auto getPeb = reinterpret_cast<GetPeb>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "RtlGetCurrentPeb")));
+  if (!getPeb) return -1;
+  auto* peb = reinterpret_cast<const unsigned char*>(getPeb());
+  const auto* table = *reinterpret_cast<const unsigned char* const*>(peb + kTableOffsetInPeb);
+  if (!table) return -1;
+  int live = 0;
+  for (int i = 0; i < kHandleCount; ++i) {
+    const unsigned char* entry = table + static_cast<std::size_t>(i) * kEntrySize;
+    if (entry[kTypeOffset] != 0 && (entry[kUniqueOffset] & kStockFlag) == 0) ++live;
+  }
+  return live;
+}
