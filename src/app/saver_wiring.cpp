@@ -47,6 +47,10 @@ void SaverWiring::FillPanel() {
   VellixForm->PlaceAt(panel);
 }
 
+void SaverWiring::Wipe() {
+  if (VellixForm) VellixForm->WipeRain();
+}
+
 void SaverWiring::Close() {
   if (VellixForm) VellixForm->Close();
 }

@@ -29,6 +29,7 @@ class SaverWiring final : public SettingsPreview {
   HWND Window() const override;
   Vellix* RainField() const override;
   void FillPanel() override;
+  void Wipe() override;
   void Close() override;
 
  private:

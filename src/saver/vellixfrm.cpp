@@ -24,7 +24,7 @@ FormLayout VellixLayout() {
   layout.top = 206;
   layout.clientWidth = 322;
   layout.clientHeight = 411;
-  // The rain draws straight onto the window between messages: keep one DC for its life.
+  // Each step's cells are copied onto the window between messages: keep one DC for its life.
   layout.classStyle = CS_OWNDC;
   return layout;
 }
@@ -78,8 +78,8 @@ void TVellixForm::AddSecondary(const RECT& rect) {
 
 void TVellixForm::BuildRainField() {
   // The new field is complete before the old one goes, and the old field goes before the
-  // canvas it draws on: a failure leaves the window with its old field, still whole.
-  auto canvas = std::make_unique<WindowCanvas>(Handle());
+  // picture it draws into: a failure leaves the window with its old field, still whole.
+  auto canvas = std::make_unique<WindowPicture>(Handle());
   auto field = std::make_unique<Vellix>(*canvas, images_, ScreenRect.right - ScreenRect.left,
                                         ScreenRect.bottom - ScreenRect.top);
   RainField = std::move(field);
@@ -146,6 +146,7 @@ void TVellixForm::FormClose(CloseAction&) {
   displayWatch_.reset();
   if (!PreviewParent) SaverRunningOff();
   RainField.reset();
+  canvas_.reset();
   if (!PreviewParent) ::SetCursorPos(CursorStart.x, CursorStart.y);
 }
 
@@ -161,21 +162,36 @@ void TVellixForm::IdleStep(TApplication*, bool& done) {
     done = true;
     return;
   }
-  if (RainField) RainField->timer.Poll();
+  StepRain();
   if (IsPrimary && SecondaryForms) {
-    for (TVellixForm* secondary : *SecondaryForms) {
-      if (secondary->RainField) secondary->RainField->timer.Poll();
-    }
+    for (TVellixForm* secondary : *SecondaryForms) secondary->StepRain();
   }
   done = false;
   ProcessIdlePause().Wait(kIdlePauseMs);
 }
 
+void TVellixForm::StepRain() {
+  if (!RainField) return;
+  RainField->timer.Poll();
+  // Before the idle pass goes on, so a step is on the window when the loop next looks at its queue.
+  canvas_->Present();
+}
+
+void TVellixForm::WipeRain() {
+  if (canvas_) {
+    canvas_->Clear();
+    canvas_->Present();
+  } else if (Handle()) {
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+    ::UpdateWindow(Handle());
+  }
+}
+
 void TVellixForm::FormDestroy() {
   displayWatch_.reset();
   if (IsPrimary) SecondaryForms.reset();
-  // The field draws on the canvas, and the canvas is the window's own DC: both go while the
-  // window still exists.
+  // The field draws on the canvas, and the canvas shows through the window's own DC: both go
+  // while the window still exists.
   RainField.reset();
   canvas_.reset();
 }
@@ -184,8 +200,22 @@ void TVellixForm::ReloadSettings() {
   if (RainField && applySettings_) applySettings_(*RainField);
 }
 
+// The window repaints from the picture it keeps, so an uncovered part shows the rain that was
+// there; without a picture (before the field is built, after closing) it is erased to black.
 bool TVellixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
+    case WM_ERASEBKGND:
+      if (!canvas_) return false;
+      result = 1;  // the paint that follows covers every pixel
+      return true;
+    case WM_PAINT:
+      if (!canvas_) return false;
+      {
+        PaintScope paint(Handle());
+        canvas_->Paint(paint.Dc(), paint.Area());
+      }
+      result = 0;
+      return true;
     case WM_POWERBROADCAST:
       if (const auto state = DisplayStateOf(wParam, lParam); state && IsPrimary) {
         DisplayStateChanged(*state);

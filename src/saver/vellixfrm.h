@@ -15,8 +15,9 @@
 
 #include "engine/vellix.h"
 #include "forms/form.h"
+#include "platform/dib_image.h"
 #include "platform/display_power.h"
-#include "platform/gdi_surface.h"
+#include "platform/window_picture.h"
 
 // Configures a rain field with the settings of the moment: the open settings dialog's values
 // while one exists, otherwise the stored settings. Handed in by whoever wires the program.
@@ -37,11 +38,14 @@ class TVellixForm : public TForm {
   // Full-screen primary only: one window on each rectangle of `Monitors`, the primary on the
   // first; secondary windows made, moved or destroyed to match.
   void FollowMonitors();
+  // Blackens the whole window at once, rain and all; the field keeps its grid and actors.
+  void WipeRain();
 
  private:
-  // Declared before the rain field, so they outlive it: the field draws on them.
-  GdiImageFactory images_;
-  std::unique_ptr<WindowCanvas> canvas_;
+  // Declared before the rain field, so they outlive it: the field draws into the picture
+  // the window keeps.
+  DibImageFactory images_;
+  std::unique_ptr<WindowPicture> canvas_;
   SettingsApplier applySettings_;
 
  public:
@@ -67,6 +71,8 @@ class TVellixForm : public TForm {
   void BuildRainField();
   void AddSecondary(const RECT& rect);
   void DisplayStateChanged(DisplayState state);
+  // Polls the field's pacer and shows on the window what a step drew.
+  void StepRain();
 
   std::unique_ptr<DisplayStateWatch> displayWatch_;  // primary windows only
   bool displayOff_ = false;

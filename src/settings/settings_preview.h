@@ -18,5 +18,7 @@ class SettingsPreview {
   // Makes the preview fill its panel again after the panel changed size, with a rain field
   // rebuilt for the new size.
   virtual void FillPanel() = 0;
+  // Blackens the preview at once, rain and all.
+  virtual void Wipe() = 0;
   virtual void Close() = 0;
 };

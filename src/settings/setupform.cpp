@@ -210,10 +210,9 @@ void TSetupFrm::ButtonDefaultClick() {
 
 void TSetupFrm::Timer1Timer() {
   if (!SettingsChanged) return;
-  if (HWND preview = preview_.Window()) {
+  if (preview_.Window()) {
     // Wipe the old rain at once: the new field starts on a black panel.
-    ::InvalidateRect(preview, nullptr, TRUE);
-    ::UpdateWindow(preview);
+    preview_.Wipe();
     if (Vellix* rainField = preview_.RainField()) ApplySettings(*rainField);
   }
   SettingsChanged = false;

@@ -18,8 +18,10 @@
 #include "common/memory_setting_controls.h"
 #include "engine/vellix.h"
 #include "forms/application.h"
+#include "platform/dib_image.h"
 #include "platform/gdi_surface.h"
 #include "platform/monitors.h"
+#include "support/gdi_objects.h"
 #include "saver/vellixfrm.h"
 #include "settings/configure_args.h"
 #include "support/picture.h"
@@ -219,6 +221,87 @@ TEST_F(SaverWindowTest, InitMessageReconfiguresTheRain) {
   }
   EXPECT_EQ(litCells(), 0);  // a fresh grid: the reload rebuilt the field
   EXPECT_FALSE(App().Terminated());
+}
+
+// The client area of a window as pixels, copied through a bitmap of our own.
+std::vector<Color> ClientPixels(HWND window) {
+  RECT client{};
+  ::GetClientRect(window, &client);
+  DibImage copy(client.right, client.bottom);
+  WindowDc dc(window);
+  ::BitBlt(copy.Dc(), 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
+  ::GdiFlush();
+  std::vector<Color> pixels;
+  for (int y = 0; y < client.bottom; ++y)
+    for (int x = 0; x < client.right; ++x) pixels.push_back(copy.GetPixel(x, y));
+  return pixels;
+}
+
+// When a window that covered part of the saver goes away (the password prompt, say), that part
+// shows the rain that was there at once, painted from the picture the window keeps.
+TEST_F(SaverWindowTest, UncoveredPartShowsTheRainThatWasThere) {
+  UseMonitors({{0, 0, 640, 480}});
+  CreateSaver();
+  VellixForm->Show();
+  HWND window = VellixForm->Handle();
+  const RECT part{100, 90, 420, 300};
+  auto litInPart = [&](const std::vector<Color>& pixels) {
+    int lit = 0;
+    for (int y = part.top; y < part.bottom; ++y)
+      for (int x = part.left; x < part.right; ++x) lit += pixels[y * 640 + x] != 0;
+    return lit;
+  };
+  ASSERT_TRUE(PumpUntil(App(), [&] { return litInPart(ClientPixels(window)) > 3000; }));
+
+  // No idle pass runs from here on, so the rain stands still.
+  const std::vector<Color> before = ClientPixels(window);
+  ::InvalidateRect(window, &part, TRUE);
+  ::UpdateWindow(window);
+  const std::vector<Color> after = ClientPixels(window);
+  EXPECT_GT(litInPart(after), 3000);
+  EXPECT_TRUE(after == before) << "the uncovered part is not what was there";
+}
+
+// The rain makes no GDI object as it steps, a rebuilt field (the settings dialog rebuilds its
+// preview once a second while sliders move) gives back what the old one held, and a closed
+// window leaves nothing behind: a second and a third saver's life end on the same count.
+TEST_F(SaverWindowTest, NoGdiObjectPerStepPerRebuildOrPerWindow) {
+  std::vector<int> afterClosing;
+  for (int life = 0; life < 3; ++life) {
+    SCOPED_TRACE(life);
+    TearDown();
+    SetUp();
+    UseMonitors({{0, 0, 640, 480}, {640, 0, 1024, 400}});
+    CreateSaver();
+    VellixForm->Show();
+    int passes = 0;
+    App().OnIdle = [&, idle = App().OnIdle](TApplication* sender, bool& done) {
+      idle(sender, done);
+      ++passes;
+    };
+    // An idle pass takes a little over 5 ms and the rain steps every 60 ms.
+    auto idlePasses = [&](int count) {
+      const int goal = passes + count;
+      ASSERT_TRUE(PumpUntil(App(), [&] { return passes >= goal; }));
+    };
+    idlePasses(100);
+    const int stepping = LiveGdiObjects();
+    ASSERT_GE(stepping, 0) << "no GDI handle table in this process";
+    idlePasses(200);
+    EXPECT_EQ(LiveGdiObjects(), stepping) << "after more steps";
+    for (int rebuild = 0; rebuild < 3; ++rebuild) {
+      VellixForm->WipeRain();
+      VellixForm->ReloadSettings();
+      idlePasses(30);
+    }
+    EXPECT_EQ(LiveGdiObjects(), stepping) << "after rebuilding the field";
+    VellixForm->Close();
+    ASSERT_TRUE(App().Terminated());
+    TearDown();
+    afterClosing.push_back(LiveGdiObjects());
+  }
+  EXPECT_EQ(afterClosing[2], afterClosing[1]);
+  SetUp();
 }
 
 class PreviewTest : public SaverWindowTest {
