@@ -3,8 +3,8 @@ settings (a fresh prefix has no stored settings) and at the heaviest settings (e
 end that costs most), beside idle_baseline.exe, the same idle loop and full-screen black window
 with no rain, each for a fixed wall time on one private display and prefix.
 
-Per program: CPU seconds per wall second of its Windows process (utime + stime of every thread,
-from /proc), its peak resident memory (VmHWM), the CPU of the session's wineserver and Xvfb, and
+Per program: CPU seconds per wall second of its Windows process (run time of every thread, from
+/proc), its peak resident memory (VmHWM), the CPU of the session's wineserver and Xvfb, and
 the rain steps per second read off the screen. The saver draws each step's cells straight onto
 its window, and Wine hands the window's changes to the X server when the loop next looks at its
 queue, a few ms later and in one piece: a step reaches the screen as one change. A probe reads
@@ -49,7 +49,18 @@ CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 # ---- process figures --------------------------------------------------------------------------
 
 def cpu_seconds(pid):
-    """utime + stime of all the process's threads, in seconds."""
+    """Run time of all the process's threads, in seconds: the scheduler's own count in
+    nanoseconds (schedstat) where the kernel keeps it, else utime + stime in clock ticks. A
+    process that wakes every 5 ms for a few microseconds gets only a handful of ticks in a
+    measurement, so the tick count alone would make the ratios jump by several per cent."""
+    try:
+        total = 0
+        for task in os.listdir(f"/proc/{pid}/task"):
+            with open(f"/proc/{pid}/task/{task}/schedstat") as schedstat:
+                total += int(schedstat.read().split()[0])
+        return total / 1e9
+    except (OSError, ValueError, IndexError):
+        pass
     with open(f"/proc/{pid}/stat") as stat:
         fields = stat.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS

@@ -8,7 +8,8 @@ DirtyArea::DirtyArea(std::int32_t width, std::int32_t height)
     : width(std::max(0, width)),
       height(std::max(0, height)),
       words((static_cast<std::size_t>(this->width) + kColumnPixels * 64 - 1) / (kColumnPixels * 64)),
-      bandAtTop(this->height, -1) {}
+      bandAtTop(this->height, -1),
+      lastAtColumn(static_cast<std::size_t>(this->width) / kColumnPixels + 1, -1) {}
 
 void DirtyArea::Add(std::int32_t x, std::int32_t y, std::int32_t markWidth, std::int32_t markHeight) {
   const std::int32_t left = std::max(0, x);
@@ -44,6 +45,7 @@ void DirtyArea::Take(std::vector<PixelRect>& out) {
     bandAtTop[top] = -1;
     --usedBands;
   }
+  JoinColumns(out);
   out.insert(out.end(), others.begin(), others.end());
   others.clear();
 }
@@ -90,4 +92,22 @@ void DirtyArea::TakeBand(std::int32_t top, Band& band, std::vector<PixelRect>& o
     }
   }
   lastBandStart = start;
+}
+
+// The rectangles come top to bottom, so the one a rectangle can extend is the latest that
+// starts at its column; it joins when it has the same columns and ends where this one begins.
+void DirtyArea::JoinColumns(std::vector<PixelRect>& out) {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const PixelRect here = out[i];
+    std::int32_t& last = lastAtColumn[here.left / kColumnPixels];
+    if (last >= 0 && out[last].right == here.right && out[last].bottom == here.top) {
+      out[last].bottom = here.bottom;
+      continue;
+    }
+    last = static_cast<std::int32_t>(kept);
+    out[kept++] = here;
+  }
+  out.resize(kept);
+  for (const PixelRect& r : out) lastAtColumn[r.left / kColumnPixels] = -1;
 }

@@ -4,7 +4,9 @@
 // picture is right everywhere, a rectangle may cover unchanged pixels too: marks are kept per
 // pixel band (the same top and bottom, as the cells of one grid row have) in columns of 8
 // pixels, runs in a band are joined when the pixels between them are cheaper to copy than
-// another call, and bands that end up as one rectangle are joined downwards on the same rule.
+// another call, bands that end up as one rectangle are joined downwards on the same rule, and
+// rectangles of the same columns that meet top to bottom become one (a head and its trail, a
+// noise run).
 #pragma once
 
 #include <cstdint>
@@ -19,8 +21,8 @@ struct PixelRect {
 
 class DirtyArea {
  public:
-  // Pixels of an unchanged gap worth copying to save one more copy call: one 10 x 15 cell
-  // copied onto a window under Wine costs about as much as copying 2,400 pixels in one call.
+  // Pixels of an unchanged gap worth copying to save one more copy call: a copy call onto a
+  // window under Wine costs about as much as copying 2,400 more pixels in one call.
   static constexpr std::int32_t kGapPixels = 2400;
   // Width of the columns in which a band keeps its marks.
   static constexpr std::int32_t kColumnPixels = 8;
@@ -44,6 +46,7 @@ class DirtyArea {
   };
 
   void TakeBand(std::int32_t top, Band& band, std::vector<PixelRect>& out, std::size_t& lastBandStart);
+  void JoinColumns(std::vector<PixelRect>& out);
 
   std::int32_t width;
   std::int32_t height;
@@ -52,4 +55,5 @@ class DirtyArea {
   std::vector<Band> bands;            // bands[0 .. usedBands) are in use
   std::int32_t usedBands = 0;
   std::vector<PixelRect> others;      // marks whose top is taken by a band of another height
+  std::vector<std::int32_t> lastAtColumn;  // JoinColumns: latest rectangle by its first column
 };

@@ -76,6 +76,10 @@ void DibImage::CopyFrom(const Image& source, std::int32_t sourceX, std::int32_t 
   }
 }
 
+void DibImage::Clear() {
+  std::fill(pixels_, pixels_ + static_cast<std::size_t>(Width()) * Height(), std::uint32_t{0});
+}
+
 Color DibImage::GetPixel(std::int32_t x, std::int32_t y) const {
   return Contains(x, y) ? ToColor(Row(y)[x]) : CLR_INVALID;
 }

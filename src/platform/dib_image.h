@@ -29,6 +29,8 @@ class DibImage final : public GdiSurface {
   Color GetPixel(std::int32_t x, std::int32_t y) const override;
   void SetPixel(std::int32_t x, std::int32_t y, Color color) override;
   const DibImage* InMemory() const override { return this; }
+  // Makes every pixel black; the fill colour stays as it is.
+  void Clear();
 
  private:
   // The bitmap keeps red in the third byte (0x00RRGGBB); a Color keeps it in the first.

@@ -50,8 +50,6 @@ void WindowPicture::Paint(HDC dc, const RECT& area) const {
 }
 
 void WindowPicture::Clear() {
-  picture_.SetFillColor(0);
-  picture_.FillRect(0, 0, Width(), Height());
-  picture_.SetFillColor(fillColor_);
+  picture_.Clear();
   changed_.AddAll();
 }

@@ -22,10 +22,7 @@ class WindowPicture final : public Surface {
 
   std::int32_t Width() const override { return picture_.Width(); }
   std::int32_t Height() const override { return picture_.Height(); }
-  void SetFillColor(Color color) override {
-    fillColor_ = color;
-    picture_.SetFillColor(color);
-  }
+  void SetFillColor(Color color) override { picture_.SetFillColor(color); }
   void FillRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) override;
   void CopyFrom(const Image& source, std::int32_t sourceX, std::int32_t sourceY, std::int32_t width,
                 std::int32_t height, std::int32_t x, std::int32_t y) override;
@@ -43,7 +40,6 @@ class WindowPicture final : public Surface {
   HWND window_;
   DibImage picture_;
   DirtyArea changed_;
-  Color fillColor_ = 0;
   std::vector<PixelRect> showing_;  // kept between calls, so presenting allocates nothing
 };
 

@@ -120,10 +120,9 @@ TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
     const char* name;
     int width, height;
   } sizes[] = {{"large glyphs", 400, 300}, {"small glyphs", 220, 165}};
-  // Busy enough that every pass draws in every step; the second settings rebuild the field
-  // over the glyphs already on screen.
-  const Settings first{10, 120, 40, 60, 300};
-  const Settings second{10, 60, 90, 30, 150};
+  // Busy steps, which the picture shows in a few large copies, then sparse ones, shown cell by
+  // cell and column by column; each rebuild leaves the glyphs on screen.
+  const Settings phases[] = {{10, 120, 40, 60, 300}, {10, 4, 6, 2, 8}, {10, 60, 90, 30, 150}};
   constexpr int kSteps = 300;
 
   for (const auto& size : sizes) {
@@ -145,13 +144,12 @@ TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
     directField = std::make_unique<Vellix>(directCanvas, screenImages, size.width, size.height);
     keptField = std::make_unique<Vellix>(picture, dibImages, size.width, size.height);
     ASSERT_EQ(keptField->BaseSheet().cellWidth, size.width > 320 ? 10 : 4);
-    both([&](Vellix& field) { Configure(field, first); });
 
     int differentSteps = 0;
     std::string firstDifference;
     std::size_t litPixels = 0;
     for (int step = 0; step < kSteps; ++step) {
-      if (step == kSteps / 2) both([&](Vellix& field) { Configure(field, second); });
+      if (step % (kSteps / 3) == 0) both([&](Vellix& field) { Configure(field, phases[step / (kSteps / 3)]); });
       both([](Vellix& field) { field.OnSoftTimer(); });
       const std::vector<Color> expected = PixelsOf(direct.Handle(), size.width, size.height);
       const std::vector<Color> actual = PixelsOf(kept.Handle(), size.width, size.height);
