@@ -90,14 +90,30 @@ TEST(Pacer, KeepsFiringOncePerIntervalAcrossTheWrap) {
   EXPECT_EQ(firings, 10);
 }
 
-TEST(Pacer, WithoutOwnerPollsAndFiresHarmlessly) {
+// A pacer that counts its firings, then notifies as every pacer does.
+class CountingTimer : public SoftTimer {
+ public:
+  using SoftTimer::SoftTimer;
+  void Fire() override {
+    ++fired;
+    SoftTimer::Fire();
+  }
+  int fired = 0;
+};
+
+TEST(Pacer, WithoutOwnerKeepsItsScheduleAndNotifiesNobody) {
   FakeClock clock(1000);
-  SoftTimer timer(nullptr, 50);
+  CountingTimer timer(nullptr, 50);
+  timer.Poll();  // the first poll fires at once
+  EXPECT_EQ(timer.fired, 1);
+  clock.Set(1049);
   timer.Poll();
-  timer.Fire();
-  clock.Set(1100);
+  EXPECT_EQ(timer.fired, 1);
+  clock.Set(1050);
   timer.Poll();
-  SUCCEED();
+  EXPECT_EQ(timer.fired, 2);
+  timer.Fire();  // and fired directly
+  EXPECT_EQ(timer.fired, 3);
 }
 
 // A saver runs for days: the tick count wraps every 49.7 days, and the rain polled from the
