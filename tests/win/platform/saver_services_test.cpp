@@ -14,6 +14,7 @@
 
 #include "base/win_handles.h"
 #include "platform/saver_services.h"
+#include "support/registry_cleanup.h"
 
 namespace {
 
@@ -63,11 +64,8 @@ class PasswordTest : public ::testing::Test {
               ERROR_SUCCESS);
     desktop_.Reset(key);
   }
-  void TearDown() override {
-    ClearValue();
-    ::DeleteFileA(InSystemFolder("password.answer").c_str());
-  }
-  void ClearValue() { ::RegDeleteValueA(desktop_.Get(), "ScreenSaveUsePassword"); }
+  void TearDown() override { ::DeleteFileA(InSystemFolder("password.answer").c_str()); }
+  void ClearValue() { passwordValue_.Clean(); }
   void StoreValue(DWORD type, const std::vector<BYTE>& data) {
     ASSERT_EQ(::RegSetValueExA(desktop_.Get(), "ScreenSaveUsePassword", 0, type, data.data(),
                                static_cast<DWORD>(data.size())),
@@ -75,6 +73,7 @@ class PasswordTest : public ::testing::Test {
   }
 
  private:
+  RegistryCleanup passwordValue_{HKEY_CURRENT_USER, "Control Panel\\Desktop", "ScreenSaveUsePassword"};
   UniqueRegistryKey desktop_;
 };
 
@@ -109,7 +108,9 @@ TEST_F(PasswordTest, StoredValueDecidesWhetherTheProviderIsAsked) {
     const std::string log = ReadProviderLog();
     EXPECT_EQ(log.find("asked") != std::string::npos, c.counts) << log;
     // A saver without a password never loads the provider at all.
-    if (!c.counts) EXPECT_EQ(log.find("loaded"), std::string::npos) << log;
+    if (!c.counts) {
+      EXPECT_EQ(log.find("loaded"), std::string::npos) << log;
+    }
   }
 }
 

@@ -24,6 +24,7 @@
 #include "support/gdi_objects.h"
 #include "saver/vellixfrm.h"
 #include "settings/configure_args.h"
+#include "support/case_name.h"
 #include "support/picture.h"
 #include "support/pump.h"
 
@@ -172,35 +173,49 @@ TEST_F(SaverWindowTest, ClosingPutsTheCursorBackAndEndsTheLoop) {
 
 // Messages posted to the saver as the system would queue them: only presses, activation and
 // moves beyond five pixels close it; "LumivexInit" rebuilds the rain.
-TEST_F(SaverWindowTest, FilterClosesOnPressesOnly) {
-  struct Case { std::vector<UINT> messages; bool closes; };
-  const Case cases[] = {
-      {{WM_KEYUP, WM_SYSKEYUP, WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP, WM_MOUSEWHEEL, WM_CHAR,
-        WM_LBUTTONDBLCLK}, false},
-      {{WM_KEYDOWN}, true},     {{WM_SYSKEYDOWN}, true},  {{WM_LBUTTONDOWN}, true}, {{WM_RBUTTONDOWN}, true},
-      {{WM_MBUTTONDOWN}, true}, {{WM_ACTIVATEAPP}, true}, {{WM_ACTIVATE}, true},    {{WM_NCACTIVATE}, true},
+struct FilterCase {
+  const char* name;
+  std::vector<UINT> messages;
+  bool closes;
+  friend void PrintTo(const FilterCase& c, std::ostream* out) { *out << c.name; }
+};
+
+const FilterCase kFilterCases[] = {
+    {"releases, wheel, characters and double clicks",
+     {WM_KEYUP, WM_SYSKEYUP, WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP, WM_MOUSEWHEEL, WM_CHAR, WM_LBUTTONDBLCLK},
+     false},
+    {"key down", {WM_KEYDOWN}, true},
+    {"system key down", {WM_SYSKEYDOWN}, true},
+    {"left button down", {WM_LBUTTONDOWN}, true},
+    {"right button down", {WM_RBUTTONDOWN}, true},
+    {"middle button down", {WM_MBUTTONDOWN}, true},
+    {"application activation", {WM_ACTIVATEAPP}, true},
+    {"window activation", {WM_ACTIVATE}, true},
+    {"caption activation", {WM_NCACTIVATE}, true},
+};
+
+class SaverFilterTest : public SaverWindowTest, public ::testing::WithParamInterface<FilterCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Messages, SaverFilterTest, ::testing::ValuesIn(kFilterCases), CaseName());
+
+TEST_P(SaverFilterTest, ClosesOnPressesOnly) {
+  const FilterCase& c = GetParam();
+  UseMonitors({{0, 0, 640, 480}});
+  CreateSaver();
+  VellixForm->Show();
+  std::vector<UINT> seen;
+  MessageHandler filter = App().OnMessage;
+  App().OnMessage = [&](MSG& message, bool& handled) {
+    seen.push_back(message.message);
+    filter(message, handled);
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.messages.front());
-    TearDown();
-    SetUp();
-    UseMonitors({{0, 0, 640, 480}});
-    CreateSaver();
-    VellixForm->Show();
-    std::vector<UINT> seen;
-    MessageHandler filter = App().OnMessage;
-    App().OnMessage = [&](MSG& message, bool& handled) {
-      seen.push_back(message.message);
-      filter(message, handled);
-    };
-    for (UINT message : c.messages) ::PostMessageA(VellixForm->Handle(), message, 0, 0);
-    MSG msg;
-    while (App().ProcessMessage(msg) && !App().Terminated()) {
-    }
-    std::string trail;
-    for (UINT number : seen) trail += std::to_string(number) + " ";
-    EXPECT_EQ(App().Terminated(), c.closes) << "messages seen: " << trail;
+  for (UINT message : c.messages) ::PostMessageA(VellixForm->Handle(), message, 0, 0);
+  MSG msg;
+  while (App().ProcessMessage(msg) && !App().Terminated()) {
   }
+  std::string trail;
+  for (UINT number : seen) trail += std::to_string(number) + " ";
+  EXPECT_EQ(App().Terminated(), c.closes) << "messages seen: " << trail;
 }
 
 TEST_F(SaverWindowTest, InitMessageReconfiguresTheRain) {
@@ -567,61 +582,64 @@ void SendDisplayState(HWND window, DWORD state) {
   EXPECT_EQ(::SendMessageA(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&message)), TRUE);
 }
 
-TEST_F(SaverWindowTest, NothingIsDrawnWhileTheDisplayIsOff) {
-  struct Case {
-    const char* name;
-    std::vector<DWORD> states;  // sent in turn
-    bool stopsBetween;          // the first state stops the rain
-  };
-  const Case cases[] = {
-      {"off, then on", {0, 1}, true},
-      {"off, then dimmed", {0, 2}, true},
-      {"dimmed without off", {2}, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TearDown();
-    SetUp();
-    UseMonitors({{0, 0, 640, 480}, {640, 0, 1280, 480}});
-    CreateSaver();
-    VellixForm->Show();
-    const std::vector<TVellixForm*> windows = SaverWindows();
-    auto states = [&] {
-      std::vector<FieldState> all;
-      for (TVellixForm* window : windows) all.push_back(StateOf(*window->RainField));
-      return all;
-    };
-    auto allStepped = [&](const std::vector<FieldState>& from) {
-      const std::vector<FieldState> now = states();
-      for (std::size_t i = 0; i < now.size(); ++i)
-        if (now[i] == from[i]) return false;
-      return true;
-    };
-    ASSERT_TRUE(PumpUntil(App(), [&, start = states()] { return allStepped(start); }));
+struct DisplayCase {
+  const char* name;
+  std::vector<DWORD> states;  // sent in turn
+  bool stopsBetween;          // the first state stops the rain
+  friend void PrintTo(const DisplayCase& c, std::ostream* out) { *out << c.name; }
+};
 
-    SendDisplayState(VellixForm->Handle(), c.states.front());
-    bool done = true;  // as the loop calls it
-    App().OnIdle(&App(), done);
-    EXPECT_EQ(done, c.stopsBetween) << "the idle handler lets the loop wait only while the display is off";
-    if (c.stopsBetween) {
-      // Idle passes over several step intervals change nothing, on screen or in the fields.
-      const std::vector<FieldState> still = states();
-      const Picture picture = ClientPicture(VellixForm->Handle());
-      const ULONGLONG until = ::GetTickCount64() + 500;
-      while (::GetTickCount64() < until) {
-        MSG msg;
-        if (App().ProcessMessage(msg)) continue;
-        App().OnIdle(&App(), done);
-        if (done) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-      }
-      EXPECT_TRUE(states() == still);
-      EXPECT_TRUE(ClientPicture(VellixForm->Handle()) == picture);
-      SendDisplayState(VellixForm->Handle(), c.states.back());
+const DisplayCase kDisplayCases[] = {
+    {"off, then on", {0, 1}, true},
+    {"off, then dimmed", {0, 2}, true},
+    {"dimmed without off", {2}, false},
+};
+
+class SaverDisplayTest : public SaverWindowTest, public ::testing::WithParamInterface<DisplayCase> {};
+
+INSTANTIATE_TEST_SUITE_P(States, SaverDisplayTest, ::testing::ValuesIn(kDisplayCases), CaseName());
+
+TEST_P(SaverDisplayTest, NothingIsDrawnWhileTheDisplayIsOff) {
+  const DisplayCase& c = GetParam();
+  UseMonitors({{0, 0, 640, 480}, {640, 0, 1280, 480}});
+  CreateSaver();
+  VellixForm->Show();
+  const std::vector<TVellixForm*> windows = SaverWindows();
+  auto states = [&] {
+    std::vector<FieldState> all;
+    for (TVellixForm* window : windows) all.push_back(StateOf(*window->RainField));
+    return all;
+  };
+  auto allStepped = [&](const std::vector<FieldState>& from) {
+    const std::vector<FieldState> now = states();
+    for (std::size_t i = 0; i < now.size(); ++i)
+      if (now[i] == from[i]) return false;
+    return true;
+  };
+  ASSERT_TRUE(PumpUntil(App(), [&, start = states()] { return allStepped(start); }));
+
+  SendDisplayState(VellixForm->Handle(), c.states.front());
+  bool done = true;  // as the loop calls it
+  App().OnIdle(&App(), done);
+  EXPECT_EQ(done, c.stopsBetween) << "the idle handler lets the loop wait only while the display is off";
+  if (c.stopsBetween) {
+    // Idle passes over several step intervals change nothing, on screen or in the fields.
+    const std::vector<FieldState> still = states();
+    const Picture picture = ClientPicture(VellixForm->Handle());
+    const ULONGLONG until = ::GetTickCount64() + 500;
+    while (::GetTickCount64() < until) {
+      MSG msg;
+      if (App().ProcessMessage(msg)) continue;
+      App().OnIdle(&App(), done);
+      if (done) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
-    // The rain goes on from where it stood.
-    EXPECT_TRUE(PumpUntil(App(), [&, start = states()] { return allStepped(start); }));
-    EXPECT_FALSE(App().Terminated());
+    EXPECT_TRUE(states() == still);
+    EXPECT_TRUE(ClientPicture(VellixForm->Handle()) == picture);
+    SendDisplayState(VellixForm->Handle(), c.states.back());
   }
+  // The rain goes on from where it stood.
+  EXPECT_TRUE(PumpUntil(App(), [&, start = states()] { return allStepped(start); }));
+  EXPECT_FALSE(App().Terminated());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // modal loop through a thread timer, so the dialog runs exactly as the configure mode runs it.
 #include "dialog_fixture.h"
 
+#include <string>
+
 #include "base/globals.h"
 #include "base/win_handles.h"
 #include "support/pump.h"
@@ -9,18 +11,10 @@
 namespace {
 
 const char kKeyPath[] = "SOFTWARE\\Orvanta\\Lumivex";
-const char kParentPath[] = "SOFTWARE\\Orvanta";
-const HKEY kRoots[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
 
-bool KeyExists(HKEY root, const char* path) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  UniqueRegistryKey owned(key);
-  return true;
-}
-
-// Generous: the script has run, so only a dialog that ignores its close request waits this long.
-constexpr UINT kCloseTimeoutMs = 30000;
+// Generous: a script pumps for a few of the preview's one-second ticks at most, so only a
+// dialog (or a dialog it opened) that ignores the script or its close request waits this long.
+constexpr UINT kModalTimeoutMs = 60000;
 
 struct ModalScript {
   TForm& dialog;
@@ -30,10 +24,28 @@ struct ModalScript {
 };
 ModalScript* runningScript = nullptr;
 
+// Cancels the dialog boxes this thread runs inside the settings dialog's loop (the colour
+// dialog, a message box): their own modal loops would otherwise never return to it.
+void CancelNestedDialogs() {
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM) {
+        char name[16] = {};
+        ::GetClassNameA(window, name, sizeof name);
+        if (std::string(name) == "#32770" && ::IsWindowVisible(window))
+          ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        return TRUE;
+      },
+      0);
+}
+
+// A thread timer's message is dispatched by whatever loop runs: the settings dialog's modal
+// loop, a loop the script pumps, or the loop of a dialog box the script opened.
 void CALLBACK CancelStuckDialog(HWND, UINT, UINT_PTR id, DWORD) {
   ::KillTimer(nullptr, id);
   runningScript->watchdog = 0;
-  ADD_FAILURE() << "the dialog was still open " << kCloseTimeoutMs << " ms after the script";
+  ADD_FAILURE() << "the dialog was still open " << kModalTimeoutMs << " ms after it was shown";
+  CancelNestedDialogs();
   runningScript->dialog.SetModalResult(mrCancel);
 }
 
@@ -42,7 +54,6 @@ void CALLBACK StartScript(HWND, UINT, UINT_PTR id, DWORD) {
   if (runningScript->ran) return;
   runningScript->ran = true;
   runningScript->script();
-  runningScript->watchdog = ::SetTimer(nullptr, 0, kCloseTimeoutMs, &CancelStuckDialog);
 }
 
 }  // namespace
@@ -96,17 +107,10 @@ void PostKey(HWND window, UINT virtualKey) {
   ::PostMessageA(window, WM_KEYUP, virtualKey, scan | 1 | 0xC0000000);
 }
 
-void SetupDialogTest::RemoveSettingsKeys() {
-  for (HKEY root : kRoots) {
-    ::RegDeleteTreeA(root, kKeyPath);
-    ASSERT_FALSE(KeyExists(root, kKeyPath));
-  }
-}
+SetupDialogTest::SetupDialogTest()
+    : machineSettings_(HKEY_LOCAL_MACHINE, kKeyPath), userSettings_(HKEY_CURRENT_USER, kKeyPath) {}
 
 void SetupDialogTest::SetUp() {
-  parentExisted_.clear();
-  for (HKEY root : kRoots) parentExisted_.push_back(KeyExists(root, kParentPath));
-  RemoveSettingsKeys();
   application_ = std::make_unique<TApplication>();
   application_->SetTitle("Lumivex Screensaver");
   InitMessage = ::RegisterWindowMessageA("LumivexInit");
@@ -122,10 +126,6 @@ void SetupDialogTest::TearDown() {
   PreviewParent = nullptr;
   VellixForm = nullptr;
   SetupFrm = nullptr;
-  RemoveSettingsKeys();
-  for (std::size_t i = 0; i < std::size(kRoots); ++i) {
-    if (!parentExisted_[i]) ::RegDeleteKeyA(kRoots[i], kParentPath);
-  }
 }
 
 TSetupFrm& SetupDialogTest::OpenDialog(SettingsStore& store) {
@@ -136,8 +136,10 @@ TSetupFrm& SetupDialogTest::OpenDialog(SettingsStore& store) {
 int SetupDialogTest::RunModal(TSetupFrm& dialog, const std::function<void()>& whileShown) {
   ModalScript run{dialog, whileShown};
   runningScript = &run;
-  // A thread timer's message is dispatched by whatever loop runs: here, the modal loop.
+  // Both timers fire inside the modal loop; the watchdog runs from before the script drives
+  // the dialog, so that a script stuck in a dialog box of its own is ended as well.
   const UINT_PTR start = ::SetTimer(nullptr, 0, 10, &StartScript);
+  run.watchdog = ::SetTimer(nullptr, 0, kModalTimeoutMs, &CancelStuckDialog);
   const int result = dialog.ShowModal();
   ::KillTimer(nullptr, start);
   if (run.watchdog) ::KillTimer(nullptr, run.watchdog);

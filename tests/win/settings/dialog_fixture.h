@@ -22,6 +22,7 @@
 #include "settings/registry_store.h"
 #include "settings/setupform.h"
 #include "support/picture.h"
+#include "support/registry_cleanup.h"
 
 // Value name -> REG_DWORD bits, as the stored settings are laid out.
 using StoredValues = std::map<std::string, std::uint32_t>;
@@ -42,6 +43,7 @@ void PostKey(HWND window, UINT virtualKey);
 
 class SetupDialogTest : public ::testing::Test {
  protected:
+  SetupDialogTest();
   void SetUp() override;
   void TearDown() override;
 
@@ -50,8 +52,8 @@ class SetupDialogTest : public ::testing::Test {
   TSetupFrm& OpenDialog() { return OpenDialog(registry_); }
   TSetupFrm& OpenDialog(SettingsStore& store);
   // Shows the dialog modally and runs `whileShown` once from inside its modal loop; returns
-  // the modal result. A dialog still open long after the script has run is cancelled, and
-  // the test fails, rather than hang the run.
+  // the modal result. A dialog still open a minute after it was shown is cancelled, with any
+  // dialog box it opened, and the test fails, rather than hang the run.
   int RunModal(TSetupFrm& dialog, const std::function<void()>& whileShown);
   // Runs the dialog's message loop (the preview animating in its idle time) until `condition`
   // holds; false after a generous time-out.
@@ -60,10 +62,10 @@ class SetupDialogTest : public ::testing::Test {
   TApplication& App() { return *application_; }
 
  private:
-  static void RemoveSettingsKeys();
-
+  // Made before and removed after everything else of the test.
+  RegistryCleanup machineSettings_;
+  RegistryCleanup userSettings_;
   RegistryStore registry_;
   SaverWiring wiring_{registry_};
   std::unique_ptr<TApplication> application_;
-  std::vector<bool> parentExisted_;
 };

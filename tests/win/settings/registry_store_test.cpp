@@ -14,6 +14,7 @@
 #include "common/memory_setting_controls.h"
 #include "settings/registry_store.h"
 #include "settings/settings_persistence.h"
+#include "support/registry_cleanup.h"
 #include "support/standard_user_store.h"
 
 struct RawValue {
@@ -23,14 +24,7 @@ struct RawValue {
 
 static HKEY RootKey(StoreRoot root) { return root == StoreRoot::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
-static const char kParentPath[] = "SOFTWARE\\Orvanta";
-
-static bool KeyExists(StoreRoot root, const char* path) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(RootKey(root), path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  UniqueRegistryKey owned(key);
-  return true;
-}
+static bool KeyExists(StoreRoot root, const char* path) { return RegistryKeyExists(RootKey(root), path); }
 
 static void PutRaw(StoreRoot root, const std::string& name, const RawValue& value) {
   HKEY key = nullptr;
@@ -62,27 +56,13 @@ static std::vector<std::int32_t> ValuesOf(const SettingControls& controls) {
 
 class RegistryStoreTest : public testing::Test {
  protected:
-  void SetUp() override {
-    for (StoreRoot root : kRoots) parentExisted.push_back(KeyExists(root, kParentPath));
-    RemoveSettingsKeys();
+  void RemoveSettingsKeys() {
+    machineSettings.Clean();
+    userSettings.Clean();
   }
 
-  void TearDown() override {
-    RemoveSettingsKeys();
-    for (std::size_t i = 0; i < kRoots.size(); ++i) {
-      if (!parentExisted[i]) ::RegDeleteKeyA(RootKey(kRoots[i]), kParentPath);
-    }
-  }
-
-  static void RemoveSettingsKeys() {
-    for (StoreRoot root : kRoots) {
-      ::RegDeleteTreeA(RootKey(root), kSettingsKeyPath);
-      ASSERT_FALSE(KeyExists(root, kSettingsKeyPath));
-    }
-  }
-
-  static constexpr std::array<StoreRoot, 2> kRoots = {StoreRoot::Machine, StoreRoot::User};
-  std::vector<bool> parentExisted;
+  RegistryCleanup machineSettings{HKEY_LOCAL_MACHINE, kSettingsKeyPath};
+  RegistryCleanup userSettings{HKEY_CURRENT_USER, kSettingsKeyPath};
   RegistryStore registry;
 };
 

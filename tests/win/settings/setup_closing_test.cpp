@@ -15,6 +15,7 @@
 #include "dialog_fixture.h"
 #include "saver/vellixfrm.h"
 #include "settings/registry_store.h"
+#include "support/case_name.h"
 #include "support/message_box.h"
 #include "support/standard_user_store.h"
 
@@ -37,27 +38,32 @@ StoredValues EditedValues() {
   return values;
 }
 
-class SetupClosingTest : public SetupDialogTest {};
+const Action kFocusOk = [](TSetupFrm& dialog) { ::SetFocus(dialog.ButtonOk.Handle()); };
 
-TEST_F(SetupClosingTest, OnlyOkStoresAndEveryWayOutClosesThePreview) {
-  struct Case {
-    const char* name;
-    bool storedBefore;  // kStoredValues under HKEY_LOCAL_MACHINE, else no key at all
-    std::vector<Action> actions;
-    int result;
-    std::optional<StoredValues> storedAfter;
-  };
-  const Action focusOk = [](TSetupFrm& dialog) { ::SetFocus(dialog.ButtonOk.Handle()); };
-  auto key = [](UINT virtualKey) {
-    return Action([virtualKey](TSetupFrm&) { PostKey(::GetFocus(), virtualKey); });
-  };
-  const Case cases[] = {
+// A key pressed in the control that has the focus.
+Action Key(UINT virtualKey) {
+  return [virtualKey](TSetupFrm&) { PostKey(::GetFocus(), virtualKey); };
+}
+
+struct ClosingCase {
+  const char* name;
+  bool storedBefore;  // kStoredValues under HKEY_LOCAL_MACHINE, else no key at all
+  std::vector<Action> actions;
+  int result;
+  std::optional<StoredValues> storedAfter;
+  friend void PrintTo(const ClosingCase& c, std::ostream* out) { *out << c.name; }
+};
+
+// Built on first use: the stored values it names are defined in another file, and are only
+// certain to exist once main has started.
+const std::vector<ClosingCase>& ClosingCases() {
+  static const std::vector<ClosingCase> cases = {
       {"Ok clicked", false, {kEditSliders, [](TSetupFrm& d) { Click(d.ButtonOk); }}, mrOk, EditedValues()},
-      {"Enter on Ok", false, {kEditSliders, focusOk, key(VK_RETURN)}, mrOk, EditedValues()},
-      {"Enter after Tab to Cancel", false, {kEditSliders, focusOk, key(VK_TAB), key(VK_RETURN)}, mrCancel,
+      {"Enter on Ok", false, {kEditSliders, kFocusOk, Key(VK_RETURN)}, mrOk, EditedValues()},
+      {"Enter after Tab to Cancel", false, {kEditSliders, kFocusOk, Key(VK_TAB), Key(VK_RETURN)}, mrCancel,
        std::nullopt},
       {"Cancel clicked", false, {kEditSliders, [](TSetupFrm& d) { Click(d.ButtonCancel); }}, mrCancel, std::nullopt},
-      {"Esc", false, {kEditSliders, focusOk, key(VK_ESCAPE)}, mrCancel, std::nullopt},
+      {"Esc", false, {kEditSliders, kFocusOk, Key(VK_ESCAPE)}, mrCancel, std::nullopt},
       {"close box", false,
        {kEditSliders, [](TSetupFrm& d) { ::PostMessageA(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }}, mrCancel,
        std::nullopt},
@@ -68,24 +74,29 @@ TEST_F(SetupClosingTest, OnlyOkStoresAndEveryWayOutClosesThePreview) {
        {[](TSetupFrm& d) { Click(d.ButtonDefault); }, [](TSetupFrm& d) { Click(d.ButtonCancel); }}, mrCancel,
        kStoredValues},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TearDown();
-    SetUp();
-    if (c.storedBefore) WriteSettingsKey(HKEY_LOCAL_MACHINE, kStoredValues);
-    TSetupFrm& dialog = OpenDialog();
-    // Posted in order, as the system queues input: the modal loop takes them one by one.
-    const int result = RunModal(dialog, [&] {
-      for (const Action& action : c.actions) action(dialog);
-    });
+  return cases;
+}
 
-    EXPECT_EQ(result, c.result);
-    EXPECT_EQ(ReadSettingsKey(HKEY_LOCAL_MACHINE), c.storedAfter);
-    EXPECT_EQ(ReadSettingsKey(HKEY_CURRENT_USER), std::nullopt);
-    ASSERT_NE(VellixForm, nullptr);
-    EXPECT_EQ(VellixForm->RainField, nullptr);
-    EXPECT_FALSE(::IsWindowVisible(VellixForm->Handle()));
-  }
+class SetupClosingTest : public SetupDialogTest {};
+class SetupClosingWayTest : public SetupDialogTest, public ::testing::WithParamInterface<ClosingCase> {};
+
+INSTANTIATE_TEST_SUITE_P(WaysOut, SetupClosingWayTest, ::testing::ValuesIn(ClosingCases()), CaseName());
+
+TEST_P(SetupClosingWayTest, OnlyOkStoresAndEveryWayOutClosesThePreview) {
+  const ClosingCase& c = GetParam();
+  if (c.storedBefore) WriteSettingsKey(HKEY_LOCAL_MACHINE, kStoredValues);
+  TSetupFrm& dialog = OpenDialog();
+  // Posted in order, as the system queues input: the modal loop takes them one by one.
+  const int result = RunModal(dialog, [&] {
+    for (const Action& action : c.actions) action(dialog);
+  });
+
+  EXPECT_EQ(result, c.result);
+  EXPECT_EQ(ReadSettingsKey(HKEY_LOCAL_MACHINE), c.storedAfter);
+  EXPECT_EQ(ReadSettingsKey(HKEY_CURRENT_USER), std::nullopt);
+  ASSERT_NE(VellixForm, nullptr);
+  EXPECT_EQ(VellixForm->RainField, nullptr);
+  EXPECT_FALSE(::IsWindowVisible(VellixForm->Handle()));
 }
 
 // A store in which no key can be opened or created, under either root.

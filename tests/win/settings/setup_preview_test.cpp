@@ -13,6 +13,7 @@
 #include "dialog_fixture.h"
 #include "engine/vellix.h"
 #include "saver/vellixfrm.h"
+#include "support/case_name.h"
 
 namespace {
 
@@ -138,57 +139,62 @@ TEST_F(SetupPreviewTest, PreviewCoversItsPanelAndDrawsTheStoredSettingsFromTheFi
   EXPECT_EQ(VellixForm->RainField, nullptr);
 }
 
-TEST_F(SetupPreviewTest, ChangesWithinOneTickRebuildThePreviewOnceAtTheNextTick) {
-  using Change = std::function<void(TSetupFrm&)>;
-  struct Case {
-    const char* name;
-    Change change;
-    std::size_t fallers, erasers;  // after the rebuild
-  };
-  auto drag = [](TTrackBar& slider, std::vector<int> positions) {
-    HWND dialog = ::GetParent(slider.Handle());
-    const LPARAM from = reinterpret_cast<LPARAM>(slider.Handle());
-    for (int position : positions) {
-      ::PostMessageA(slider.Handle(), TBM_SETPOS, TRUE, position);
-      ::PostMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), from);
-    }
-    ::PostMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, positions.back()), from);
-    ::PostMessageA(dialog, WM_HSCROLL, TB_ENDTRACK, from);
-  };
-  const Case cases[] = {
-      // Ends where it began: the scroll notifications alone count as changes.
-      {"keys back and forth on one slider",
-       [](TSetupFrm& d) {
-         for (UINT key : {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_LEFT, VK_LEFT, VK_LEFT}) PostKey(d.TrackDensity.Handle(), key);
-       },
-       18, 32},
-      // Density 200 and Balance 100: a = 205 and b = 205.
-      {"thumb dragged, then a key on another slider",
-       [&](TSetupFrm& d) {
-         drag(d.TrackDensity, {100, 150, 200});
-         PostKey(d.TrackBalance.Handle(), VK_END);
-       },
-       410, 0},
-      {"Default with every control at its built-in value", [](TSetupFrm& d) { ::PostMessageA(d.ButtonDefault.Handle(), BM_CLICK, 0, 0); }, 18, 32},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TearDown();
-    SetUp();
-    TSetupFrm& dialog = OpenDialog();
-    RunModal(dialog, [&] {
-      ASSERT_NE(VellixForm->RainField, nullptr);
-      TickWatch watch(App(), dialog, *VellixForm->RainField);
-      // Right after a tick, so that every change lands before the next one.
-      ASSERT_TRUE(PumpUntil([&] { return watch.ticks.size() >= 1; }));
-      c.change(dialog);
-      ASSERT_TRUE(PumpUntil([&] { return watch.ticks.size() >= 3; }));
-      EXPECT_EQ(Describe(watch.ticks), "unchanged rebuilt unchanged ");
-      EXPECT_EQ(watch.states[1].fallers, c.fallers);
-      EXPECT_EQ(watch.states[1].erasers, c.erasers);
-      ::PostMessageA(dialog.Handle(), WM_CLOSE, 0, 0);
-    });
+// A drag of a slider's thumb through `positions`, with the notifications the trackbar sends.
+void Drag(TTrackBar& slider, const std::vector<int>& positions) {
+  HWND dialog = ::GetParent(slider.Handle());
+  const LPARAM from = reinterpret_cast<LPARAM>(slider.Handle());
+  for (int position : positions) {
+    ::PostMessageA(slider.Handle(), TBM_SETPOS, TRUE, position);
+    ::PostMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), from);
   }
+  ::PostMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, positions.back()), from);
+  ::PostMessageA(dialog, WM_HSCROLL, TB_ENDTRACK, from);
+}
+
+struct ChangeCase {
+  const char* name;
+  std::function<void(TSetupFrm&)> change;
+  std::size_t fallers, erasers;  // after the rebuild
+  friend void PrintTo(const ChangeCase& c, std::ostream* out) { *out << c.name; }
+};
+
+const ChangeCase kChangeCases[] = {
+    // Ends where it began: the scroll notifications alone count as changes.
+    {"keys back and forth on one slider",
+     [](TSetupFrm& d) {
+       for (UINT key : {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_LEFT, VK_LEFT, VK_LEFT}) PostKey(d.TrackDensity.Handle(), key);
+     },
+     18, 32},
+    // Density 200 and Balance 100: a = 205 and b = 205.
+    {"thumb dragged, then a key on another slider",
+     [](TSetupFrm& d) {
+       Drag(d.TrackDensity, {100, 150, 200});
+       PostKey(d.TrackBalance.Handle(), VK_END);
+     },
+     410, 0},
+    {"Default with every control at its built-in value",
+     [](TSetupFrm& d) { ::PostMessageA(d.ButtonDefault.Handle(), BM_CLICK, 0, 0); }, 18, 32},
+};
+
+class SetupPreviewChangeTest : public SetupDialogTest, public ::testing::WithParamInterface<ChangeCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Changes, SetupPreviewChangeTest, ::testing::ValuesIn(kChangeCases), CaseName());
+
+TEST_P(SetupPreviewChangeTest, ChangesWithinOneTickRebuildThePreviewOnceAtTheNextTick) {
+  const ChangeCase& c = GetParam();
+  TSetupFrm& dialog = OpenDialog();
+  RunModal(dialog, [&] {
+    ASSERT_NE(VellixForm->RainField, nullptr);
+    TickWatch watch(App(), dialog, *VellixForm->RainField);
+    // Right after a tick, so that every change lands before the next one.
+    ASSERT_TRUE(PumpUntil([&] { return watch.ticks.size() >= 1; }));
+    c.change(dialog);
+    ASSERT_TRUE(PumpUntil([&] { return watch.ticks.size() >= 3; }));
+    EXPECT_EQ(Describe(watch.ticks), "unchanged rebuilt unchanged ");
+    EXPECT_EQ(watch.states[1].fallers, c.fallers);
+    EXPECT_EQ(watch.states[1].erasers, c.erasers);
+    ::PostMessageA(dialog.Handle(), WM_CLOSE, 0, 0);
+  });
 }
 
 }  // namespace
