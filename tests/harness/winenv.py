@@ -2,6 +2,10 @@
 whose wineserver stays up for the session. Everything is started and stopped by process id, and
 nothing outlives the session: it stops on return, on an exception, on SIGTERM/SIGHUP/SIGINT, at
 interpreter exit, and, should this process be killed outright, a guard process cleans up after it.
+
+Booting a new prefix takes ten seconds or more, so a test run boots one template prefix
+(wine_template.py) and names it in LUMIVEX_WINE_TEMPLATE; each session then starts from its own
+copy of it. Without that variable a session boots a prefix of its own.
 """
 
 import atexit
@@ -19,6 +23,9 @@ from xvfb import start_xvfb
 
 SCREEN_SIZE = (1024, 768)
 BOOT_TIMEOUT = 300  # a new prefix takes ~10 s; the machine may be busy with builds
+# A folder made by wine_template.py: a booted prefix in prefix/, and a file `ready` written last.
+TEMPLATE_VARIABLE = "LUMIVEX_WINE_TEMPLATE"
+FROM_ENVIRONMENT = "from the environment"
 ENV_OVERRIDES = {
     "WINEDEBUG": "-all",
     # No Mono/Gecko prompts, and no menu entries written into the user's home.
@@ -92,6 +99,28 @@ def _kill(pid, grace=5.0):
         pass
 
 
+def _template_prefix(folder):
+    """The prefix inside a template folder; None for no folder. A folder whose making has not
+    finished is an error, not a reason to boot quietly: the run that named it is broken."""
+    if not folder:
+        return None
+    folder = Path(folder)
+    if not (folder / "ready").is_file():
+        raise RuntimeError(f"{folder} holds no finished Wine template ({TEMPLATE_VARIABLE}); "
+                           "make it with tests/harness/wine_template.py make, or unset "
+                           f"{TEMPLATE_VARIABLE} to boot a prefix per session")
+    return folder / "prefix"
+
+
+def _copy_tree(source, target):
+    """Copies a prefix as it is: symbolic links (dosdevices) stay links, times stay."""
+    result = subprocess.run(["cp", "-a", "--reflink=auto", str(source), str(target)],
+                            stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                            timeout=300, check=False)
+    if result.returncode != 0:
+        raise RuntimeError(f"copying the Wine template {source} failed: {result.stderr}")
+
+
 def _popen_logged(command, log, **popen_args):
     """Starts one of the session's servers with its output in `log`. In a session of its own,
     so that a Ctrl-C at the terminal reaches only us and we stop the servers in order."""
@@ -100,16 +129,21 @@ def _popen_logged(command, log, **popen_args):
                                 stderr=subprocess.STDOUT, start_new_session=True, **popen_args)
 
 
+def _stop_wineserver(env, server_pid):
+    """Ends every Windows process of the prefix, then the server itself."""
+    if server_pid is None or not _process_alive(server_pid):
+        return
+    subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=60, check=False)
+    deadline = time.monotonic() + 15
+    while time.monotonic() < deadline and _process_alive(server_pid):
+        time.sleep(0.05)
+    _kill(server_pid)
+
+
 def _clean_up(root, env, xvfb_pid, server_pid):
     """Stops a session's processes and removes its files; safe to call twice."""
-    if server_pid is not None and _process_alive(server_pid):
-        # Ends every Windows process of the prefix, then the server itself.
-        subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60, check=False)
-        deadline = time.monotonic() + 15
-        while time.monotonic() < deadline and _process_alive(server_pid):
-            time.sleep(0.05)
-        _kill(server_pid)
+    _stop_wineserver(env, server_pid)
     _kill(xvfb_pid)
     if root is not None:
         shutil.rmtree(root, ignore_errors=True)
@@ -118,8 +152,14 @@ def _clean_up(root, env, xvfb_pid, server_pid):
 class WineSession:
     """A private display and prefix. Use as a context manager, or start() and stop()."""
 
-    def __init__(self, screen_size=SCREEN_SIZE):
+    def __init__(self, screen_size=SCREEN_SIZE, template=FROM_ENVIRONMENT):
+        """`template` is a folder made by wine_template.py, by default the one named in
+        LUMIVEX_WINE_TEMPLATE; with none (None, or no such variable) the session boots a
+        prefix of its own."""
         self.screen_size = screen_size
+        if template == FROM_ENVIRONMENT:
+            template = os.environ.get(TEMPLATE_VARIABLE)
+        self.template = _template_prefix(template)
         self.root = None      # temporary folder holding the prefix and the logs
         self.prefix = None
         self.display = None
@@ -144,7 +184,10 @@ class WineSession:
         try:
             self.root = Path(tempfile.mkdtemp(prefix="lumivex-wine-"))
             self.prefix = self.root / "prefix"
-            self.prefix.mkdir()
+            if self.template:
+                _copy_tree(self.template, self.prefix)
+            else:
+                self.prefix.mkdir()
             self._start_xvfb()
             self.env = dict(os.environ, DISPLAY=self.display, WINEPREFIX=str(self.prefix),
                             **ENV_OVERRIDES)
@@ -177,6 +220,19 @@ class WineSession:
         _kill(self._guard_pid, grace=2.0)
         self.root = self._xvfb = self._server = self._guard_pid = None
 
+    def stop_server(self):
+        """Ends every Windows process of the prefix and the wineserver, which writes the
+        registry to the prefix's files as it ends; the display stays up."""
+        for process in self._spawned:
+            if process.poll() is None:
+                process.kill()
+            process.wait(timeout=30)
+        self._spawned.clear()
+        _stop_wineserver(self.env, self._server.pid)
+        self._server.wait(timeout=10)
+        if _process_alive(self._server.pid):
+            raise RuntimeError("wineserver did not end")
+
     def _start_xvfb(self):
         self._xvfb, self.display = start_xvfb(self.screen_size, self.root / "xvfb.log", _popen_logged)
 
@@ -207,14 +263,18 @@ class WineSession:
         self._guard_pid = int(guard.stdout.decode().strip())
 
     def _boot_prefix(self):
-        # To a file, not a pipe: the services wineboot leaves running would hold a pipe open.
+        """Makes a new prefix, or starts a copied one: either way the system processes (services,
+        the desktop) are up afterwards, started here with their output in a file. Started by the
+        first test program instead, they would inherit its output pipe and hold it open."""
+        command = ["wineboot"] if self.template else ["wineboot", "-i"]
         log = self.root / "wineboot.log"
         with open(log, "wb") as output:
-            code = subprocess.run(["wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL,
+            code = subprocess.run(command, env=self.env, stdin=subprocess.DEVNULL,
                                   stdout=output, stderr=subprocess.STDOUT,
                                   timeout=BOOT_TIMEOUT, check=False).returncode
         if code != 0:
-            raise RuntimeError(f"wineboot -i failed ({code}): " + log.read_text(errors="replace"))
+            raise RuntimeError(f"{' '.join(command)} failed ({code}): "
+                               + log.read_text(errors="replace"))
 
     # ---- running Windows programs ----------------------------------------------------------
 
