@@ -58,8 +58,12 @@ class Helper:
 
     def ask(self, *words, timeout=60):
         line = " ".join(map(str, words))
-        self.process.stdin.write(line.encode() + b"\n")
-        self.process.stdin.flush()
+        try:
+            self.process.stdin.write(line.encode() + b"\n")
+            self.process.stdin.flush()
+        except BrokenPipeError:
+            code = self.process.wait(timeout=10)
+            raise HelperError(f"lvhelper had ended with exit code {code:#x} before '{line}'") from None
         answer = self._read_line(timeout, line)
         if answer.startswith("error:"):
             raise HelperError(f"lvhelper {line}: {answer}")
