@@ -129,21 +129,47 @@ def _popen_logged(command, log, **popen_args):
                                 stderr=subprocess.STDOUT, start_new_session=True, **popen_args)
 
 
-def _stop_wineserver(env, server_pid):
-    """Ends every Windows process of the prefix, then the server itself."""
-    if server_pid is None or not _process_alive(server_pid):
-        return
-    subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=60, check=False)
-    deadline = time.monotonic() + 15
-    while time.monotonic() < deadline and _process_alive(server_pid):
-        time.sleep(0.05)
-    _kill(server_pid)
+def _prefix_processes(prefix, spare):
+    """Processes started for `prefix`: those with it as WINEPREFIX in their environment,
+    apart from this one and the `spare` ones (the session's guard)."""
+    marker = b"WINEPREFIX=" + os.fsencode(str(prefix))
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit() or int(entry) == os.getpid() or int(entry) in spare:
+            continue
+        try:
+            with open(f"/proc/{entry}/environ", "rb") as environ:
+                if marker in environ.read().split(b"\0"):
+                    found.append(int(entry))
+        except OSError:
+            pass  # gone meanwhile, or a zombie
+    return found
 
 
-def _clean_up(root, env, xvfb_pid, server_pid):
+def _stop_wineserver(env, server_pid, spare=()):
+    """Ends every Windows process of the prefix, then the server itself. A process the server
+    did not know yet when it was told to end (one being started at that moment, say a driver
+    host that services.exe starts after wineboot) would live on without it: those are found
+    by their prefix and killed too."""
+    if server_pid is not None and _process_alive(server_pid):
+        subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60, check=False)
+        deadline = time.monotonic() + 15
+        while time.monotonic() < deadline and _process_alive(server_pid):
+            time.sleep(0.05)
+        _kill(server_pid)
+    if env.get("WINEPREFIX"):
+        for _ in range(3):  # a process killed while it started another
+            stragglers = _prefix_processes(env["WINEPREFIX"], spare)
+            if not stragglers:
+                break
+            for pid in stragglers:
+                _kill(pid, grace=0)
+
+
+def _clean_up(root, env, xvfb_pid, server_pid, spare=()):
     """Stops a session's processes and removes its files; safe to call twice."""
-    _stop_wineserver(env, server_pid)
+    _stop_wineserver(env, server_pid, spare)
     _kill(xvfb_pid)
     if root is not None:
         shutil.rmtree(root, ignore_errors=True)
@@ -210,7 +236,7 @@ class WineSession:
                 except ProcessLookupError:
                     pass
         _clean_up(self.root, self.env or {}, self._xvfb and self._xvfb.pid,
-                  self._server and self._server.pid)
+                  self._server and self._server.pid, spare=(self._guard_pid,))
         for process in [p for p in (self._xvfb, self._server) if p] + self._spawned:
             try:
                 process.wait(timeout=10)
@@ -228,7 +254,7 @@ class WineSession:
                 process.kill()
             process.wait(timeout=30)
         self._spawned.clear()
-        _stop_wineserver(self.env, self._server.pid)
+        _stop_wineserver(self.env, self._server.pid, spare=(self._guard_pid,))
         self._server.wait(timeout=10)
         if _process_alive(self._server.pid):
             raise RuntimeError("wineserver did not end")
