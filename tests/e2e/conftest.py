@@ -63,7 +63,7 @@ class Helper:
             self.process.stdin.flush()
         except BrokenPipeError:
             code = self.process.wait(timeout=10)
-            raise HelperError(f"lvhelper had ended with exit code {code:#x} before '{line}'") from None
+            raise HelperError(f"lvhelper had ended (exit code {code:#x}) before '{line}'") from None
         answer = self._read_line(timeout, line)
         if answer.startswith("error:"):
             raise HelperError(f"lvhelper {line}: {answer}")

@@ -11,14 +11,27 @@ DESIGN_FALLERS = 18        # Density 20, Balance -30
 RAIN_TIMEOUT = 90
 
 
+def glyph_columns(reading):
+    return {column for (column, _), value in reading.cells.items() if value not in (BLACK, None)}
+
+
+def spans_the_width(reading):
+    """Glyphs both left of column 40 and right of column 80 of the 102."""
+    columns = glyph_columns(reading)
+    return bool(columns) and min(columns) < 40 and max(columns) > 80
+
+
 def test_every_cell_is_black_or_one_glyph_in_a_design_colour(desk, helper, shoot):
     saver = desk.start("/s")
     wait_for_windows(helper, SAVER_CLASS, parent=0)
     reader = CellReader([NORMAL_COLOR, LIGHT_COLOR, DARK_COLOR], desk.session.screen_size)
 
+    # Fallers start in random columns, so plenty of glyphs may still all lie on one side: the
+    # spread across the width is waited for, and a rain drawn in part of the screen never has it.
     reading = wait_for_reading(shoot, reader,
-                               lambda r: r.glyph_cells() >= PLENTY, RAIN_TIMEOUT,
-                               f"{PLENTY} glyph cells and nothing else but black")
+                               lambda r: r.glyph_cells() >= PLENTY and spans_the_width(r),
+                               RAIN_TIMEOUT,
+                               f"{PLENTY} glyph cells across the width and nothing else but black")
 
     counts = reading.count()
     # Each head is one faller's latest cell; the cell it left has become a trail glyph.
@@ -27,6 +40,5 @@ def test_every_cell_is_black_or_one_glyph_in_a_design_colour(desk, helper, shoot
     assert counts[DARK_COLOR] == 0, "Inversion 0 means no risers, so nothing turns dark"
     assert counts[BLACK] > 0
     # The rain falls down the whole width, not in one window-sized part of the screen.
-    columns = {column for (column, _), value in reading.cells.items() if value not in (BLACK, None)}
-    assert min(columns) < 40 and max(columns) > 80, sorted(columns)
+    assert spans_the_width(reading), sorted(glyph_columns(reading))
     assert saver.running
