@@ -289,18 +289,17 @@ class WineSession:
         self._guard_pid = int(guard.stdout.decode().strip())
 
     def _boot_prefix(self):
-        """Makes a new prefix, or starts a copied one: either way the system processes (services,
-        the desktop) are up afterwards, started here with their output in a file. Started by the
-        first test program instead, they would inherit its output pipe and hold it open."""
-        command = ["wineboot"] if self.template else ["wineboot", "-i"]
+        """`wineboot -i` makes a new prefix, or, on a copy of a booted one (which it finds up to
+        date), only starts the session's system processes (services and the drivers). Either way
+        they are started here with their output in a file: started by the first test program
+        instead, they would inherit its output pipe and hold it open."""
         log = self.root / "wineboot.log"
         with open(log, "wb") as output:
-            code = subprocess.run(command, env=self.env, stdin=subprocess.DEVNULL,
+            code = subprocess.run(["wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL,
                                   stdout=output, stderr=subprocess.STDOUT,
                                   timeout=BOOT_TIMEOUT, check=False).returncode
         if code != 0:
-            raise RuntimeError(f"{' '.join(command)} failed ({code}): "
-                               + log.read_text(errors="replace"))
+            raise RuntimeError(f"wineboot -i failed ({code}): " + log.read_text(errors="replace"))
 
     # ---- running Windows programs ----------------------------------------------------------
 
