@@ -10,8 +10,9 @@ HOST_SIZE, HOST_AT = (200, 150), (100, 120)
 
 
 def wait_for_box(helper):
+    # Only once it is shown: a message box gets its text and loses its unused buttons before.
     def box():
-        return [d for d in helper.dialogs() if d["caption"] == APP_TITLE]
+        return [d for d in helper.dialogs() if d["caption"] == APP_TITLE and d["visible"]]
     [found] = wait_for(box, timeout=60, what="the exception box")
     return found
 
