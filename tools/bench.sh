@@ -36,7 +36,15 @@ bench_idle_pace() {
   /usr/bin/python3 tests/harness/run_in_wine.py "$win_dir/bench/idle_pace.exe"
 }
 
+# One rain step inside the saver's process under Wine, split into drawing into the kept picture,
+# presenting it and the message pass after it, in a burst and paced as the saver runs.
+bench_step_cost() {
+  echo
+  /usr/bin/python3 tests/harness/run_in_wine.py "$win_dir/bench/step_cost.exe"
+}
+
 bench_engine
 bench_saver_under_wine
+bench_step_cost
 bench_x11_host
 bench_idle_pace
