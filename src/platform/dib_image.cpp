@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "engine/clip_copy.h"
 #include "base/exception.h"
@@ -38,6 +39,9 @@ DibImage::DibImage(std::int32_t width, std::int32_t height) {
 }
 
 DibImage::~DibImage() {
+  // The pixels live until the bitmap goes, after this body: watchers may still read them.
+  const std::vector<DibImageWatcher*> watchers = std::move(watchers_);
+  for (DibImageWatcher* watcher : watchers) watcher->Retiring(*this);
   // The bitmap must leave its DC before either is deleted.
   if (previousBitmap_) ::SelectObject(memoryDc_.Get(), previousBitmap_);
 }
@@ -78,6 +82,10 @@ void DibImage::CopyFrom(const Image& source, std::int32_t sourceX, std::int32_t 
 
 void DibImage::Clear() {
   std::fill(pixels_, pixels_ + static_cast<std::size_t>(Width()) * Height(), std::uint32_t{0});
+}
+
+void DibImage::Unwatch(DibImageWatcher* watcher) const {
+  watchers_.erase(std::remove(watchers_.begin(), watchers_.end(), watcher), watchers_.end());
 }
 
 Color DibImage::GetPixel(std::int32_t x, std::int32_t y) const {

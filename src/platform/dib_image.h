@@ -10,9 +10,22 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gdi_surface.h"
 #include "base/win_handles.h"
+
+class DibImage;
+
+// Told when a DibImage it watches is about to go, while its pixels can still be read: whoever
+// refers to those pixels instead of copying them takes its copy then.
+class DibImageWatcher {
+ public:
+  virtual void Retiring(const DibImage& image) = 0;
+
+ protected:
+  ~DibImageWatcher() = default;
+};
 
 class DibImage final : public GdiSurface {
  public:
@@ -32,13 +45,20 @@ class DibImage final : public GdiSurface {
   // Makes every pixel black; the fill colour stays as it is.
   void Clear();
 
- private:
+  // The pixels, row after row, Width() to a row. GDI may still be drawing into them: GdiFlush first
+  // when a GDI call drew there.
+  std::uint32_t* Row(std::int32_t y) const { return pixels_ + static_cast<std::size_t>(y) * Width(); }
   // The bitmap keeps red in the third byte (0x00RRGGBB); a Color keeps it in the first.
   static std::uint32_t ToPixel(Color color) {
     return (color & 0x0000FF00) | (color & 0xFF) << 16 | (color >> 16 & 0xFF);
   }
   static Color ToColor(std::uint32_t pixel) { return ToPixel(pixel); }
-  std::uint32_t* Row(std::int32_t y) const { return pixels_ + static_cast<std::size_t>(y) * Width(); }
+
+  // `watcher` is told before this image goes, unless it stops watching first.
+  void Watch(DibImageWatcher* watcher) const { watchers_.push_back(watcher); }
+  void Unwatch(DibImageWatcher* watcher) const;
+
+ private:
   bool Contains(std::int32_t x, std::int32_t y) const { return x >= 0 && y >= 0 && x < Width() && y < Height(); }
 
   UniqueMemoryDc memoryDc_;
@@ -46,6 +66,7 @@ class DibImage final : public GdiSurface {
   HGDIOBJ previousBitmap_ = nullptr;
   std::uint32_t* pixels_ = nullptr;
   std::uint32_t fillPixel_ = 0;
+  mutable std::vector<DibImageWatcher*> watchers_;
 };
 
 // Blank images as DibImages, so that sheets tinted in advance are copied onto a DibImage by

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -109,10 +110,12 @@ class RecordedStream {
 
 struct Settings {
   std::int32_t interval, fallers, erasers, risers, noise;
+  Color normal = 0x00009000, light = 0x0088FF88, dark = 0x00006000;
 };
 
 void Configure(Vellix& field, const Settings& s) {
-  field.Configure(s.interval, s.fallers, s.erasers, s.risers, s.noise, 0x00009000, 0x0088FF88, 0x00006000);
+  field.Configure(s.interval, s.fallers, s.erasers, s.risers, s.noise, static_cast<std::int32_t>(s.normal),
+                  static_cast<std::int32_t>(s.light), static_cast<std::int32_t>(s.dark));
 }
 
 TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
@@ -121,8 +124,11 @@ TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
     int width, height;
   } sizes[] = {{"large glyphs", 400, 300}, {"small glyphs", 220, 165}};
   // Busy steps, which the picture shows in a few large copies, then sparse ones, shown cell by
-  // cell and column by column; each rebuild leaves the glyphs on screen.
-  const Settings phases[] = {{10, 120, 40, 60, 300}, {10, 4, 6, 2, 8}, {10, 60, 90, 30, 150}};
+  // cell and column by column; each rebuild leaves the glyphs on screen, in their old colours
+  // when the colours change, although the sheets they were drawn from are gone.
+  const Settings phases[] = {{10, 120, 40, 60, 300},
+                             {10, 4, 6, 2, 8, 0x00C00030, 0x00FFC0FF, 0x00400010},
+                             {10, 60, 90, 30, 150}};
   constexpr int kSteps = 300;
 
   for (const auto& size : sizes) {
@@ -187,6 +193,79 @@ TEST(WindowPicture, PaintsAnyPartAgainFromWhatItKeeps) {
   picture.Clear();
   picture.Present();
   for (Color pixel : PixelsOf(window.Handle(), 200, 100)) ASSERT_EQ(pixel, 0u);
+}
+
+// Whatever is drawn, on the grid of cells or off it, the picture shows, paints and reads back
+// what a plain bitmap that was drawn on alike holds, also after the images it was drawn from
+// are gone.
+TEST(WindowPicture, HoldsWhatAPlainBitmapHoldsWhateverIsDrawn) {
+  constexpr int kWidth = 64, kHeight = 50;  // 6 x 4 cells of 10 x 15, the last ones cut
+  PlainWindow window(0, kWidth, kHeight);
+  WindowPicture picture(window.Handle());
+  DibImage plain(kWidth, kHeight);
+  auto sheet = std::make_unique<DibImage>(10, 45);
+  for (int y = 0; y < 45; ++y)
+    for (int x = 0; x < 10; ++x) sheet->SetPixel(x, y, static_cast<Color>(0x00204060 + 3 * x + 0x100 * y));
+  GdiImageFactory screenImages;
+  std::unique_ptr<Image> screenSheet = screenImages.CreateBlank(10, 15);
+  screenSheet->SetFillColor(0x00336699);
+  screenSheet->FillRect(0, 0, 10, 15);
+
+  const struct {
+    const char* name;
+    std::function<void(Surface&)> draw;
+  } steps[] = {
+      {"cells of the grid", [&](Surface& s) {
+         s.CopyFrom(*sheet, 0, 15, 10, 15, 10, 15);
+         s.CopyFrom(*sheet, 0, 30, 10, 15, 60, 45);  // the corner cell, cut on two sides
+         s.CopyFrom(*sheet, 0, 0, 10, 15, 0, 0);
+       }},
+      {"a black cell", [&](Surface& s) { s.SetFillColor(0); s.FillRect(10, 15, 10, 15); }},
+      {"a copy across four cells", [&](Surface& s) { s.CopyFrom(*sheet, 2, 3, 8, 20, 5, 8); }},
+      {"a cell over that copy", [&](Surface& s) { s.CopyFrom(*sheet, 0, 30, 10, 15, 0, 15); }},
+      {"a grey fill, a pixel", [&](Surface& s) {
+         s.SetFillColor(0x00808080);
+         s.FillRect(30, 0, 10, 15);
+         s.SetPixel(41, 16, 0x000000FF);
+         s.SetFillColor(0);
+       }},
+      {"a cell from a screen bitmap", [&](Surface& s) { s.CopyFrom(*screenSheet, 0, 0, 10, 15, 50, 30); }},
+      {"cells hanging over the edges", [&](Surface& s) {
+         s.CopyFrom(*sheet, 0, 0, 10, 15, -5, 30);
+         s.CopyFrom(*sheet, 0, 0, 10, 15, 40, 40);
+       }},
+      {"the sheet gone", [&](Surface&) {}},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    if (std::string(step.name) == "the sheet gone") sheet.reset();
+    else {
+      step.draw(plain);
+      step.draw(picture);
+    }
+    picture.Present();
+    const std::vector<Color> shown = PixelsOf(window.Handle(), kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) {
+        ASSERT_EQ(shown[y * kWidth + x], plain.GetPixel(x, y)) << "shown at " << x << "," << y;
+        ASSERT_EQ(picture.GetPixel(x, y), plain.GetPixel(x, y)) << "read at " << x << "," << y;
+      }
+  }
+
+  // A part painted again comes from what the picture keeps, the gone sheet's cells included.
+  {
+    WindowDc dc(window.Handle());
+    ::PatBlt(dc.Get(), 0, 0, kWidth, kHeight, BLACKNESS);
+    picture.Paint(dc.Get(), RECT{-10, 5, 35, 100});
+  }
+  const std::vector<Color> painted = PixelsOf(window.Handle(), kWidth, kHeight);
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      ASSERT_EQ(painted[y * kWidth + x], y >= 5 && x < 35 ? plain.GetPixel(x, y) : 0u) << x << "," << y;
+
+  picture.Clear();
+  picture.Present();
+  for (Color pixel : PixelsOf(window.Handle(), kWidth, kHeight)) ASSERT_EQ(pixel, 0u);
 }
 
 // Stepping and presenting make no GDI object; a rebuilt field replaces its sheets, and
