@@ -5,9 +5,9 @@ with no rain, each for a fixed wall time on one private display and prefix.
 
 Per program: CPU seconds per wall second of its Windows process (run time of every thread, from
 /proc), its peak resident memory (VmHWM), the CPU of the session's wineserver and Xvfb, and
-the rain steps per second read off the screen. The saver draws each step's cells straight onto
-its window, and Wine hands the window's changes to the X server when the loop next looks at its
-queue, a few ms later and in one piece: a step reaches the screen as one change. A probe reads
+the rain steps per second read off the screen. The saver shows each step on its window once,
+before its idle pass goes on, and Wine hands the window's change to the X server in that pass,
+in one piece: a step reaches the screen as one change. A probe reads
 a full-width band of the screen from the X server every 4 ms, each in one request, and counts the changes; changes
 closer together than half a step interval are counted once, since the pacer cannot fire twice
 within one interval. The band holds 4 of the 52 cell rows, where a design step re-rolls or draws
