@@ -224,22 +224,18 @@ void WindowPicture::Show(HDC dc, const PixelRect& area) {
              area.top, SRCCOPY);
     return;
   }
+  const std::int32_t width = area.right - area.left;
   for (std::int32_t top = area.top; top < area.bottom;) {
-    // Rows of the strip go round: GDI may hold a copy back in a batch, so a row is written
-    // again only after everything copied so far has been flushed out.
-    if (stripRow_ == strip_.Height()) {
-      ::GdiFlush();
-      stripRow_ = 0;
-    }
-    const std::int32_t bottom = std::min(area.bottom, top + strip_.Height() - stripRow_);
-    // Cell by cell, each cell's rows of this strip in one go.
+    const std::int32_t bottom = std::min(area.bottom, top + strip_.Height());
+    const POINT at = PlaceInStrip(width, bottom - top);
+    // Cell by cell, each cell's rows of this piece in one go.
     for (std::int32_t y = top; y < bottom;) {
       const std::int32_t row = y / cellHeight_;
       const std::int32_t rows = std::min(bottom, (row + 1) * cellHeight_) - y;
       const std::int32_t rowInCell = y - row * cellHeight_;
       const Cell* cells = &cells_[static_cast<std::size_t>(row) * columns_];
       const Source* sources = sources_.data();
-      std::uint32_t* out = strip_.Row(stripRow_ + y - top);
+      std::uint32_t* out = strip_.Row(at.y + y - top) + at.x;
       const std::int32_t outStride = strip_.Width();
       std::int32_t column = area.left / cellWidth_;
       for (std::int32_t x = area.left; x < area.right; ++column) {
@@ -247,14 +243,32 @@ void WindowPicture::Show(HDC dc, const PixelRect& area) {
         const std::int32_t right = std::min(area.right, cellLeft + cellWidth_);
         const Cell cell = cells[column];
         const Source& source = sources[cell.source];
-        CopyBlock(out + x, outStride, source.pixels + cell.offset + rowInCell * source.stride + (x - cellLeft),
+        CopyBlock(out + (x - area.left), outStride, source.pixels + cell.offset + rowInCell * source.stride + (x - cellLeft),
                   source.stride, right - x, rows);
         x = right;
       }
       y += rows;
     }
-    ::BitBlt(dc, area.left, top, area.right - area.left, bottom - top, strip_.Dc(), area.left, stripRow_, SRCCOPY);
-    stripRow_ += bottom - top;
+    ::BitBlt(dc, area.left, top, width, bottom - top, strip_.Dc(), at.x, at.y, SRCCOPY);
     top = bottom;
   }
+}
+
+// Pieces are laid in the strip left to right in shelves, the shelves top to bottom, so that the
+// many small pieces of a quiet step share a few lines of the strip. GDI may hold a copy back in
+// a batch: before the strip is filled again from the top, everything copied so far is flushed.
+POINT WindowPicture::PlaceInStrip(std::int32_t width, std::int32_t height) {
+  if (stripX_ + width > strip_.Width()) {
+    stripY_ += shelfHeight_;
+    stripX_ = 0;
+    shelfHeight_ = 0;
+  }
+  if (stripY_ + height > strip_.Height()) {
+    ::GdiFlush();
+    stripX_ = stripY_ = shelfHeight_ = 0;
+  }
+  const POINT at{stripX_, stripY_};
+  stripX_ += width;
+  shelfHeight_ = std::max(shelfHeight_, height);
+  return at;
 }

@@ -79,11 +79,15 @@ class WindowPicture final : public Surface, private DibImageWatcher {
   void OwnCell(std::size_t index);
   // Composes `area` (inside the picture) from the cells and copies it onto `dc`.
   void Show(HDC dc, const PixelRect& area);
+  // Where in the strip a piece of width x height (at most the strip's size) is composed.
+  POINT PlaceInStrip(std::int32_t width, std::int32_t height);
 
   HWND window_;
   DibImage own_;    // the picture's own pixels: everything drawn off the grid
   DibImage strip_;  // a few rows, composed from the cells, on their way to the window
-  std::int32_t stripRow_ = 0;  // the strip's next row to compose into
+  std::int32_t stripX_ = 0;  // where the next piece goes in the strip's current shelf
+  std::int32_t stripY_ = 0;
+  std::int32_t shelfHeight_ = 0;
   DirtyArea changed_;
   std::vector<PixelRect> showing_;  // kept between calls, so presenting allocates nothing
   bool fillIsBlack_ = true;
