@@ -8,16 +8,7 @@
 
 #include "engine/clip_copy.h"
 #include "base/exception.h"
-
-namespace {
-
-// A glyph cell's rows are a few dozen bytes: a loop beats a call of msvcrt's memmove, which
-// under Wine costs more than such a copy. The build keeps GCC from turning it into that call.
-void CopyRow(std::uint32_t* target, const std::uint32_t* source, std::int32_t count) {
-  for (std::int32_t i = 0; i < count; ++i) target[i] = source[i];
-}
-
-}  // namespace
+#include "platform/pixel_block.h"
 
 DibImage::DibImage(std::int32_t width, std::int32_t height) {
   width = std::max(0, width);
@@ -67,8 +58,8 @@ void DibImage::CopyFrom(const Image& source, std::int32_t sourceX, std::int32_t 
   ClipCopy(source.Width(), source.Height(), Width(), Height(), sourceX, sourceY, copyWidth, copyHeight, x, y);
   if (copyWidth <= 0 || copyHeight <= 0) return;
   if (dibSource != this) {
-    for (std::int32_t row = 0; row < copyHeight; ++row)
-      CopyRow(Row(y + row) + x, dibSource->Row(sourceY + row) + sourceX, copyWidth);
+    CopyPixelBlock(Row(y) + x, Width(), dibSource->Row(sourceY) + sourceX, dibSource->Width(), copyWidth,
+                   copyHeight);
     return;
   }
   // Within one picture the rows may overlap; a copy that moves down starts from the bottom.

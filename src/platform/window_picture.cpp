@@ -4,9 +4,9 @@
 #include "platform/window_picture.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "base/win_handles.h"
+#include "platform/pixel_block.h"
 
 namespace {
 
@@ -26,28 +26,6 @@ SIZE ClientSize(HWND window) {
 std::int32_t StripRows(SIZE size) {
   const std::int32_t rows = kStripBytes / std::max<std::int32_t>(1, size.cx * 4);
   return std::min(std::max(rows, kFewestStripRows), std::max<std::int32_t>(1, size.cy));
-}
-
-// A block of pixels from one cell: `rows` rows of `count` pixels. The two glyph widths get
-// copies of a fixed size, which the compiler turns into a few moves; a loop does the rest. The
-// build keeps GCC from turning that loop into a call of memmove, which under Wine costs more
-// than these short copies.
-template <std::int32_t kCount>
-void CopyFixedBlock(std::uint32_t* target, std::int32_t targetStride, const std::uint32_t* source,
-                    std::int32_t sourceStride, std::int32_t rows) {
-  for (std::int32_t row = 0; row < rows; ++row, target += targetStride, source += sourceStride)
-    std::memcpy(target, source, kCount * sizeof *source);
-}
-
-void CopyBlock(std::uint32_t* target, std::int32_t targetStride, const std::uint32_t* source,
-               std::int32_t sourceStride, std::int32_t count, std::int32_t rows) {
-  switch (count) {
-    case 10: return CopyFixedBlock<10>(target, targetStride, source, sourceStride, rows);
-    case 4: return CopyFixedBlock<4>(target, targetStride, source, sourceStride, rows);
-    default:
-      for (std::int32_t row = 0; row < rows; ++row, target += targetStride, source += sourceStride)
-        for (std::int32_t i = 0; i < count; ++i) target[i] = source[i];
-  }
 }
 
 }  // namespace
@@ -161,9 +139,9 @@ bool WindowPicture::GridCell(std::int32_t x, std::int32_t y, std::int32_t width,
     cellWidth_ = width;
     cellHeight_ = height;
     columns_ = (Width() + width - 1) / width;
-    rows_ = (Height() + height - 1) / height;
-    cells_.resize(static_cast<std::size_t>(columns_) * rows_);
-    for (std::int32_t row = 0; row < rows_; ++row)
+    const std::int32_t rows = (Height() + height - 1) / height;
+    cells_.resize(static_cast<std::size_t>(columns_) * rows);
+    for (std::int32_t row = 0; row < rows; ++row)
       for (std::int32_t column = 0; column < columns_; ++column)
         cells_[static_cast<std::size_t>(row) * columns_ + column] = {
             static_cast<std::uint32_t>(row * height * Width() + column * width), kOwnPixels};
@@ -214,7 +192,7 @@ void WindowPicture::OwnCell(std::size_t index) {
   const std::int32_t width = std::min(cellWidth_, Width() - x);
   const std::int32_t height = std::min(cellHeight_, Height() - y);
   const Source& source = sources_[cell.source];
-  CopyBlock(own_.Row(y) + x, Width(), source.pixels + cell.offset, source.stride, width, height);
+  CopyPixelBlock(own_.Row(y) + x, Width(), source.pixels + cell.offset, source.stride, width, height);
   cells_[index] = {static_cast<std::uint32_t>(y * Width() + x), kOwnPixels};
 }
 
@@ -225,6 +203,8 @@ void WindowPicture::Show(HDC dc, const PixelRect& area) {
     return;
   }
   const std::int32_t width = area.right - area.left;
+  const Source* sources = sources_.data();
+  const std::int32_t outStride = strip_.Width();
   for (std::int32_t top = area.top; top < area.bottom;) {
     const std::int32_t bottom = std::min(area.bottom, top + strip_.Height());
     const POINT at = PlaceInStrip(width, bottom - top);
@@ -234,17 +214,16 @@ void WindowPicture::Show(HDC dc, const PixelRect& area) {
       const std::int32_t rows = std::min(bottom, (row + 1) * cellHeight_) - y;
       const std::int32_t rowInCell = y - row * cellHeight_;
       const Cell* cells = &cells_[static_cast<std::size_t>(row) * columns_];
-      const Source* sources = sources_.data();
       std::uint32_t* out = strip_.Row(at.y + y - top) + at.x;
-      const std::int32_t outStride = strip_.Width();
       std::int32_t column = area.left / cellWidth_;
       for (std::int32_t x = area.left; x < area.right; ++column) {
         const std::int32_t cellLeft = column * cellWidth_;
         const std::int32_t right = std::min(area.right, cellLeft + cellWidth_);
         const Cell cell = cells[column];
         const Source& source = sources[cell.source];
-        CopyBlock(out + (x - area.left), outStride, source.pixels + cell.offset + rowInCell * source.stride + (x - cellLeft),
-                  source.stride, right - x, rows);
+        CopyPixelBlock(out + (x - area.left), outStride,
+                       source.pixels + cell.offset + rowInCell * source.stride + (x - cellLeft), source.stride,
+                       right - x, rows);
         x = right;
       }
       y += rows;

@@ -95,7 +95,6 @@ class WindowPicture final : public Surface, private DibImageWatcher {
   std::int32_t cellWidth_ = 0;
   std::int32_t cellHeight_ = 0;
   std::int32_t columns_ = 0;
-  std::int32_t rows_ = 0;
   std::vector<Cell> cells_;
   std::vector<std::uint32_t> blackCell_;
   std::vector<Source> sources_;
