@@ -53,6 +53,7 @@ void WindowPicture::SetFillColor(Color color) {
 void WindowPicture::FillRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
   std::size_t index = 0;
   if (fillIsBlack_ && GridCell(x, y, width, height, index)) {
+    if (cells_[index].source == kBlackCell) return;  // already so, on the window too once shown
     cells_[index] = {0, kBlackCell};
   } else {
     OwnCells(x, y, width, height);
@@ -70,7 +71,9 @@ void WindowPicture::CopyFrom(const Image& source, std::int32_t sourceX, std::int
       sourceY + height <= sheet->Height() && GridCell(x, y, width, height, index)) {
     const std::uint16_t slot = SourceOf(*sheet);
     if (slot != kOwnPixels) {
-      cells_[index] = {static_cast<std::uint32_t>(sourceY * sheet->Width() + sourceX), slot};
+      const Cell drawn{static_cast<std::uint32_t>(sourceY * sheet->Width() + sourceX), slot};
+      if (cells_[index].offset == drawn.offset && cells_[index].source == drawn.source) return;
+      cells_[index] = drawn;
       changed_.Add(x, y, width, height);
       return;
     }
@@ -131,24 +134,28 @@ void WindowPicture::Retiring(const DibImage& image) {
 
 bool WindowPicture::GridCell(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                              std::size_t& index) {
-  if (width <= 0 || height <= 0 || x < 0 || y < 0 || x >= Width() || y >= Height() || x % width != 0 ||
-      y % height != 0)
-    return false;
-  if (!HasGrid()) {
-    // Until now every pixel was the picture's own: so is every cell of the new grid.
-    cellWidth_ = width;
-    cellHeight_ = height;
-    columns_ = (Width() + width - 1) / width;
-    const std::int32_t rows = (Height() + height - 1) / height;
-    cells_.resize(static_cast<std::size_t>(columns_) * rows);
-    for (std::int32_t row = 0; row < rows; ++row)
-      for (std::int32_t column = 0; column < columns_; ++column)
-        cells_[static_cast<std::size_t>(row) * columns_ + column] = {
-            static_cast<std::uint32_t>(row * height * Width() + column * width), kOwnPixels};
-    blackCell_.assign(static_cast<std::size_t>(width) * height, 0);
-    sources_[kBlackCell] = {nullptr, blackCell_.data(), width};
+  if (width <= 0 || height <= 0 || x < 0 || y < 0 || x >= Width() || y >= Height()) return false;
+  if (HasGrid()) {
+    if (width != cellWidth_ || height != cellHeight_) return false;
+    const std::int32_t column = x / width;
+    const std::int32_t row = y / height;
+    if (column * width != x || row * height != y) return false;
+    index = static_cast<std::size_t>(row) * columns_ + column;
+    return true;
   }
-  if (width != cellWidth_ || height != cellHeight_) return false;
+  if (x % width != 0 || y % height != 0) return false;
+  // Until now every pixel was the picture's own: so is every cell of the new grid.
+  cellWidth_ = width;
+  cellHeight_ = height;
+  columns_ = (Width() + width - 1) / width;
+  const std::int32_t rows = (Height() + height - 1) / height;
+  cells_.resize(static_cast<std::size_t>(columns_) * rows);
+  for (std::int32_t row = 0; row < rows; ++row)
+    for (std::int32_t column = 0; column < columns_; ++column)
+      cells_[static_cast<std::size_t>(row) * columns_ + column] = {
+          static_cast<std::uint32_t>(row * height * Width() + column * width), kOwnPixels};
+  blackCell_.assign(static_cast<std::size_t>(width) * height, 0);
+  sources_[kBlackCell] = {nullptr, blackCell_.data(), width};
   index = static_cast<std::size_t>(y / height) * columns_ + x / width;
   return true;
 }

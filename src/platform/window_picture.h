@@ -11,6 +11,9 @@
 // from a sheet only notes the sheet's cell; presenting composes the changed rows from the
 // cells into a strip small enough to stay in the caches and copies the strip onto the window.
 //
+// A cell drawn with what it already shows (an eraser passing over empty cells, a glyph drawn
+// again) is not marked, so the window is not sent pixels it already has.
+//
 // The grid is the size of the first whole cell drawn on a multiple of its own size (the rain
 // draws nothing else). Anything that is not such a cell (another size, off the grid, from an
 // image that is not a DibImage, a fill that is not black, a single pixel) is drawn into the
