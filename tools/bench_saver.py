@@ -7,10 +7,10 @@ Per program: CPU seconds per wall second of its Windows process (run time of eve
 /proc), its peak resident memory (VmHWM), the CPU of the session's wineserver and Xvfb, and
 the rain steps per second read off the screen. The saver shows each step on its window once,
 before its idle pass goes on, and Wine hands the window's change to the X server in that pass,
-in one piece: a step reaches the screen as one change. A probe reads
-a full-width band of the screen from the X server every 4 ms, each in one request, and counts the changes; changes
-closer together than half a step interval are counted once, since the pacer cannot fire twice
-within one interval. The band holds 4 of the 52 cell rows, where a design step re-rolls or draws
+in one piece: a step reaches the screen as one change. A probe reads a full-width band of the
+screen from the X server every 4 ms, each in one request, and counts the changes; changes closer
+together than half a step interval are counted once, since the pacer cannot fire twice within
+one interval. The band holds 4 of the 52 cell rows, where a design step re-rolls or draws
 about ten cells on average, so a step that leaves it unchanged is vanishingly rare.
 
 Each saver row ends with its ratio to the idle baseline's CPU: what the rain costs as a multiple
