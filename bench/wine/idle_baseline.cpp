@@ -1,7 +1,9 @@
-// idle_baseline.exe: what lumivex.scr /s costs with the rain taken away. One black, borderless,
-// topmost window over the primary monitor with no cursor, and the saver's loop: take every queued
-// message, and when the queue is empty pause 5 ms with the saver's own idle pause and look again.
-// It runs until it is closed.
+// idle_baseline.exe: the yardstick of the whole-saver benchmark, a window that only waits. One
+// black, borderless, topmost window over the primary monitor with no cursor, and a loop that takes
+// every queued message and, when the queue is empty, pauses 5 ms with the saver's own idle pause
+// and looks again. That was the saver's loop with the rain taken away until the saver learnt to
+// sleep until its next step; the yardstick stays as it was, so that figures of different builds
+// and of different times compare. It runs until it is closed.
 #include <windows.h>
 
 #include "platform/idle_pause.h"

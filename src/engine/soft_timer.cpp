@@ -32,3 +32,8 @@ void SoftTimer::Poll() {
 void SoftTimer::Fire() {
   if (owner) owner->OnSoftTimer();
 }
+
+std::int32_t SoftTimer::MillisecondsToDue() const {
+  const std::int32_t left = static_cast<std::int32_t>(due - TickCount());
+  return left > 0 ? left : 0;
+}

@@ -28,6 +28,8 @@ class SoftTimer {
   void Poll();
   // Notifies the owner, if any.
   void Fire();
+  // Milliseconds from now until a poll would fire: 0 when it is due already.
+  std::int32_t MillisecondsToDue() const;
 
  private:
   SoftTimerEvent* owner;

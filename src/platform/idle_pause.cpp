@@ -70,17 +70,24 @@ bool IdlePause::WaitOnTimer(LONGLONG remaining100ns) {
   if (timer) {
     // A wait cut short by a message leaves the timer to fire later, and a fired timer stays
     // signalled (Wine keeps that even across SetWaitableTimer): clear it before arming again.
-    ::CancelWaitableTimer(timer);
-    ::WaitForSingleObject(timer, 0);
+    // After a wait the timer ended there is nothing to clear, and the two calls are skipped:
+    // each is a round trip to the system, and that is most passes.
+    if (timerPending_) {
+      ::CancelWaitableTimer(timer);
+      ::WaitForSingleObject(timer, 0);
+      timerPending_ = false;
+    }
     LARGE_INTEGER due{};
     due.QuadPart = -remaining100ns;  // negative: relative to now
     if (::SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
       count = 1;
       timeoutMs = remainingMs + kTimerGraceMs;
+      timerPending_ = true;
     }
   }
   const DWORD result =
       ::MsgWaitForMultipleObjectsEx(count, count ? &timer : nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  if (count && result == WAIT_OBJECT_0) timerPending_ = false;
   if (result == WAIT_OBJECT_0 + count) return true;
   if (result == WAIT_FAILED) ::Sleep(remainingMs);  // never spin
   return false;

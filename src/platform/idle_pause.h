@@ -39,6 +39,9 @@ class IdlePause {
   UniqueLibrary winmm_;
   UINT(WINAPI* timeEndPeriod_)(UINT) = nullptr;
   Kind kind_ = Kind::Tick;
+  // Set while the timer may still fire or stand signalled from a wait that something else
+  // ended; a wait that the timer ended has taken its signal (it resets on a successful wait).
+  bool timerPending_ = false;
 };
 
 // The pause of this process: made on first use, it lasts until the process ends.

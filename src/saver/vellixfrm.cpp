@@ -1,5 +1,6 @@
 #include "saver/vellixfrm.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -31,7 +32,11 @@ FormLayout VellixLayout() {
 
 CursorPoint ToCursorPoint(POINT point) { return {point.x, point.y}; }
 
+// Consecutive polls of a pacer are at least this far apart.
 constexpr int kIdlePauseMs = 5;
+// The longest pause, whatever the step interval: the loop still looks at a preview's host
+// that often.
+constexpr int kLongestPauseMs = 100;
 
 }  // namespace
 
@@ -167,7 +172,21 @@ void TVellixForm::IdleStep(TApplication*, bool& done) {
     for (TVellixForm* secondary : *SecondaryForms) secondary->StepRain();
   }
   done = false;
-  ProcessIdlePause().Wait(kIdlePauseMs);
+  ProcessIdlePause().Wait(PauseBeforeNextPass());
+}
+
+// A message ends the pause at once, so nothing waits longer for it; what the pause saves is
+// the passes that would only find no step due yet, each of them a wake-up of the processor.
+int TVellixForm::PauseBeforeNextPass() const {
+  int pause = kLongestPauseMs;
+  const auto nearer = [&pause](const TVellixForm& form) {
+    if (form.RainField) pause = std::min(pause, static_cast<int>(form.RainField->timer.MillisecondsToDue()));
+  };
+  nearer(*this);
+  if (IsPrimary && SecondaryForms) {
+    for (const TVellixForm* secondary : *SecondaryForms) nearer(*secondary);
+  }
+  return std::max(pause, kIdlePauseMs);
 }
 
 void TVellixForm::StepRain() {

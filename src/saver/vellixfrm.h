@@ -73,6 +73,8 @@ class TVellixForm : public TForm {
   void DisplayStateChanged(DisplayState state);
   // Polls the field's pacer and shows on the window what a step drew.
   void StepRain();
+  // How long the idle pass may pause before the next pass: until the nearest step is due.
+  int PauseBeforeNextPass() const;
 
   std::unique_ptr<DisplayStateWatch> displayWatch_;  // primary windows only
   bool displayOff_ = false;

@@ -47,6 +47,7 @@ INSTANTIATE_TEST_SUITE_P(Ticks, PacerAt, ::testing::Values(0u, 5000u, 0x90000000
 struct Poll {
   std::uint32_t elapsed;  // since the start
   bool fires;
+  std::int32_t toDue;  // what the pacer says is left until it fires, after this poll
 };
 
 const struct {
@@ -54,11 +55,17 @@ const struct {
   std::int32_t interval;  // given to SetInterval at the start; 0: never called
   std::vector<Poll> polls;
 } kSchedules[] = {
-    {"first poll before SetInterval fires at once", 0, {{0, true}, {999, false}, {1000, true}}},
+    {"first poll before SetInterval fires at once", 0, {{0, true, 1000}, {999, false, 1}, {1000, true, 1000}}},
     {"fires once the interval has elapsed", 200,
-     {{0, false}, {1, false}, {199, false}, {200, true}, {200, false}, {399, false}, {400, true}}},
+     {{0, false, 200},
+      {1, false, 199},
+      {199, false, 1},
+      {200, true, 200},
+      {200, false, 200},
+      {399, false, 1},
+      {400, true, 200}}},
     {"three intervals late fires once and reschedules from that poll", 100,
-     {{350, true}, {351, false}, {449, false}, {450, true}}},
+     {{350, true, 100}, {351, false, 99}, {449, false, 1}, {450, true, 100}}},
 };
 
 TEST_P(PacerAt, FiresOnSchedule) {
@@ -67,7 +74,22 @@ TEST_P(PacerAt, FiresOnSchedule) {
     SCOPED_TRACE(schedule.name);
     PacerRig rig(start);
     if (schedule.interval != 0) rig.timer.SetInterval(schedule.interval);
-    for (const Poll& poll : schedule.polls) EXPECT_EQ(rig.PollAt(start + poll.elapsed), poll.fires) << poll.elapsed;
+    for (const Poll& poll : schedule.polls) {
+      EXPECT_EQ(rig.PollAt(start + poll.elapsed), poll.fires) << poll.elapsed;
+      EXPECT_EQ(rig.timer.MillisecondsToDue(), poll.toDue) << poll.elapsed;
+    }
+  }
+}
+
+// The idle loop sleeps for what is left: never a negative time once the pacer is due or late.
+TEST_P(PacerAt, NothingIsLeftOnceDue) {
+  const std::uint32_t start = GetParam();
+  PacerRig rig(start);
+  EXPECT_EQ(rig.timer.MillisecondsToDue(), 0) << "before SetInterval the pacer is due at once";
+  rig.timer.SetInterval(100);
+  for (const std::uint32_t elapsed : {100u, 101u, 350u, 0x7FFFFFF0u}) {
+    rig.clock.Set(start + elapsed);
+    EXPECT_EQ(rig.timer.MillisecondsToDue(), 0) << elapsed;
   }
 }
 
