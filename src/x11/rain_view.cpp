@@ -1,12 +1,11 @@
-// The pacer is a SoftTimer of our own with this view as its owner, because the host must know
-// when a step is due to sleep until then, and a poll fires through OnSoftTimer here. It is the
-// same polled pacer the Windows saver uses, driven by the monotonic millisecond clock.
+// The field's own pacer times the steps, polled as the Windows saver polls it and driven by the
+// monotonic millisecond clock; it also says how long is left, so the host sleeps until then.
 #include "x11/rain_view.h"
 
 #include "engine/tick_count.h"
 
 RainView::RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, const ConfigureArgs& args)
-    : args(args), surface(format, width, height), sheets(format), pacer(this, args.stepInterval) {
+    : args(args), surface(format, width, height), sheets(format) {
   Build();
 }
 
@@ -26,23 +25,11 @@ void RainView::Build() {
   field.reset();
   field = std::make_unique<Vellix>(surface, sheets, surface.Width(), surface.Height());
   ConfigureRainField(*field, args);
-  // Read before SetInterval reads the clock, so this is never later than the pacer's due time.
-  nextPoll = TickCount() + static_cast<std::uint32_t>(args.stepInterval);
-  pacer.SetInterval(args.stepInterval);
 }
 
 std::uint32_t RainView::Poll() {
+  field->timer.Poll();
+  // The clock is read before the pacer reads it again, so this is never later than its due time.
   const std::uint32_t now = TickCount();
-  stepped = false;
-  pacer.Poll();
-  // The pacer counts its next period from the clock reading of the poll that fired, which is
-  // `now` or a moment after. Should we wake a millisecond early, the next poll just waits again.
-  nextPoll = stepped ? now + static_cast<std::uint32_t>(args.stepInterval)
-                     : static_cast<std::int32_t>(nextPoll - now) > 0 ? nextPoll : now + 1;
-  return nextPoll;
-}
-
-void RainView::OnSoftTimer() {
-  stepped = true;
-  field->OnSoftTimer();
+  return now + static_cast<std::uint32_t>(field->timer.MillisecondsToDue());
 }

@@ -1,18 +1,17 @@
-// One rain field on the target window, as the Windows saver window holds one: the field,
-// the surface and sheets it draws with, and the pacer that times its steps. The host's event
-// loop asks it when the next step is due, so it can sleep on the X connection until then.
+// One rain field on the target window, as the Windows saver window holds one: the field, whose
+// pacer times its steps, and the surface and sheets it draws with. The host's event loop asks
+// it when the next step is due, so it can sleep on the X connection until then.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
-#include "engine/soft_timer.h"
 #include "engine/vellix.h"
 #include "settings/configure_args.h"
 #include "x11/server_sheets.h"
 #include "x11/window_surface.h"
 
-class RainView final : public SoftTimerEvent {
+class RainView final {
  public:
   // Paints the window black and builds a configured field of the window's size.
   RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, const ConfigureArgs& args);
@@ -29,8 +28,6 @@ class RainView final : public SoftTimerEvent {
   // count at which to poll next: never later than the pacer's due time.
   std::uint32_t Poll();
 
-  void OnSoftTimer() override;
-
  private:
   void Build();
 
@@ -38,7 +35,4 @@ class RainView final : public SoftTimerEvent {
   WindowSurface surface;
   ServerSheetFactory sheets;
   std::unique_ptr<Vellix> field;
-  SoftTimer pacer;
-  std::uint32_t nextPoll = 0;
-  bool stepped = false;
 };
