@@ -208,12 +208,14 @@ def print_table(rows, seconds, size):
               f"{figures['peak_kib'] / 1024:>10.1f}{figures['servers']['wineserver']:>12.3f}"
               f"{figures['servers']['Xvfb']:>8.3f}")
     for name, saver in rows[:-1]:
-        print(f"{'rain alone, ' + name.split(',')[-1].strip():<30}{saver['cpu'] - idle['cpu']:>9.3f}{'':>34}"
+        print(f"{'less idle, ' + name.split(',')[-1].strip():<30}{saver['cpu'] - idle['cpu']:>9.3f}{'':>34}"
               f"{(saver['peak_kib'] - idle['peak_kib']) / 1024:>10.1f}"
               f"{saver['servers']['wineserver'] - idle['servers']['wineserver']:>12.3f}"
               f"{saver['servers']['Xvfb'] - idle['servers']['Xvfb']:>8.3f}")
     print("CPU s/s: the Windows process, all threads; x idle: that CPU over the idle baseline's;"
           " wineserver and Xvfb: the session's servers.")
+    print("less idle: the saver's row less the idle baseline's; below zero where the saver, which sleeps"
+          " until its next step, wakes less than a loop that looks every 5 ms.")
     print(f"steps/s: changes of a {BAND[2]}x{BAND[3]} screen band read every {PROBE_PERIOD * 1000:g} ms"
           f" ({', '.join(str(f['changes']) for _, f in rows)} in row order);"
           f" step ms: median time between steps.")
