@@ -33,7 +33,7 @@ FormLayout VellixLayout() {
 CursorPoint ToCursorPoint(POINT point) { return {point.x, point.y}; }
 
 // Consecutive polls of a pacer are at least this far apart.
-constexpr int kIdlePauseMs = 5;
+constexpr int kShortestPauseMs = 5;
 // The longest pause, whatever the step interval: the loop still looks at a preview's host
 // that often.
 constexpr int kLongestPauseMs = 100;
@@ -186,7 +186,7 @@ int TVellixForm::PauseBeforeNextPass() const {
   if (IsPrimary && SecondaryForms) {
     for (const TVellixForm* secondary : *SecondaryForms) nearer(*secondary);
   }
-  return std::max(pause, kIdlePauseMs);
+  return std::max(pause, kShortestPauseMs);
 }
 
 void TVellixForm::StepRain() {
