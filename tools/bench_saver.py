@@ -1,8 +1,8 @@
 """The whole saver under Wine, as `make bench` prints it: lumivex.scr /s at the design-time
 settings (a fresh prefix has no stored settings) and at the heaviest settings (every slider at the
-end that costs most), beside idle_baseline.exe, a full-screen black window with no rain whose loop wakes every 5 ms
-(the saver's loop before it slept until its next step, kept as the yardstick), each for a fixed
-wall time on one private display and prefix.
+end that costs most), beside idle_baseline.exe, a full-screen black window with no rain whose
+loop wakes every 5 ms (the saver's loop before it slept until its next step, kept as the
+yardstick), each for a fixed wall time on one private display and prefix.
 
 Per program: CPU seconds per wall second of its Windows process (run time of every thread, from
 /proc), its peak resident memory (VmHWM), the CPU of the session's wineserver and Xvfb, and

@@ -1,8 +1,9 @@
 // The idle loop's pause: until the next step is due (a few to a hundred milliseconds), cut short
-// as soon as a message reaches the thread's queue. On Windows, Sleep and plain timers end on the system tick (15.6 ms by default); a
-// high-resolution waitable timer (Windows 10 1803 and later) ends on time. Where the system
-// refuses that timer, the pause raises the system's timer resolution to 1 ms (timeBeginPeriod,
-// from winmm.dll in the system folder) for as long as it lives and waits on a plain timer.
+// as soon as a message reaches the thread's queue. On Windows, Sleep and plain timers end on the
+// system tick (15.6 ms by default); a high-resolution waitable timer (Windows 10 1803 and later)
+// ends on time. Where the system refuses that timer, the pause raises the system's timer
+// resolution to 1 ms (timeBeginPeriod, from winmm.dll in the system folder) for as long as it
+// lives and waits on a plain timer.
 #pragma once
 
 #include <windows.h>
