@@ -86,10 +86,10 @@ class Machine:
     def value(self, key, name):
         """A registry value (in the 64-bit view) as `reg query` shows it, or None when it or
         its key does not exist. REG_DWORD values come back as ints."""
-        result = self.session.wine_command("reg", "query", key, "/v", name, "/reg:64")
-        if result.returncode != 0:
+        output = self.session.reg_query(key, "/v", name, "/reg:64")
+        if output is None:
             return None
-        for line in result.stdout.splitlines():
+        for line in output.splitlines():
             parts = line.strip().split("    ", 2)
             if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
                 text = parts[2] if len(parts) == 3 else ""

@@ -28,11 +28,11 @@ VALUE_LINE = re.compile(r"^\s{4}(.+?)\s{4}(REG_\w+)\s{4}(.*)$")
 
 def stored(desk, key=KEY):
     """The values of `key` as {name: (type, value)}, dwords as numbers; None when it is absent."""
-    result = desk.session.wine_command("reg", "query", key)
-    if result.returncode != 0:
+    output = desk.session.reg_query(key)
+    if output is None:
         return None
     values = {}
-    for line in result.stdout.splitlines():
+    for line in output.splitlines():
         match = VALUE_LINE.match(line)
         if match:
             name, kind, data = match.groups()

@@ -344,6 +344,18 @@ class WineSession:
         return subprocess.run(["wine", *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
                               capture_output=True, text=True, timeout=timeout, check=False)
 
+    def reg_query(self, key, *args):
+        """`reg query key args` (args such as /v name, /reg:64): its output, or None when the
+        key or value does not exist. Any other failure raises with what reg said: a query that
+        failed must not read as a value that is gone."""
+        result = self.wine_command("reg", "query", key, *args)
+        if result.returncode == 0:
+            return result.stdout
+        if "Unable to find the specified registry" in result.stdout:
+            return None
+        raise RuntimeError(f"wine reg query {key} {' '.join(args)} failed with code "
+                           f"{result.returncode}: {result.stdout}{result.stderr}".rstrip())
+
     # ---- the X side ------------------------------------------------------------------------
 
     def xdotool(self, *args):
