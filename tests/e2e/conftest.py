@@ -43,6 +43,10 @@ APPEAR_TIMEOUT = 60
 EXIT_TIMEOUT = 30
 # How long something must NOT happen (a saver that must not close) before we believe it.
 QUIET_SECONDS = 2.5
+# Wine's error channel only (the -all first keeps Debian's wine script from printing its
+# 32-bit hint); the last LOG_LINES lines of a saver's log go into a failure report.
+SAVER_WINEDEBUG = "-all,err+all"
+LOG_LINES = 40
 
 
 class HelperError(RuntimeError):
@@ -127,11 +131,12 @@ class Helper:
 
 
 class Saver:
-    """One lumivex.scr process started by a test."""
+    """One lumivex.scr process started by a test; what Wine reports about it goes to `log`."""
 
-    def __init__(self, process, switches):
+    def __init__(self, process, switches, log):
         self.process = process
         self.switches = switches
+        self.log = log
 
     @property
     def running(self):
@@ -159,6 +164,7 @@ class Desk:
         self.system_folder = session.install([PROVIDER], "windows/system32")
         self.saver_path = session.windows_path(self.folder / SAVER.name)
         self.savers = []
+        self.started = 0
         self.helper = None
 
     def install_copy(self, folder, name):
@@ -169,9 +175,16 @@ class Desk:
         return self.session.windows_path(target / name)
 
     def start(self, *switches, program=None, **popen_args):
-        """Starts lumivex.scr (or the copy `program`) with `switches`."""
-        saver = Saver(self.session.spawn(program or self.saver_path, *switches, **popen_args),
-                      switches)
+        """Starts lumivex.scr (or the copy `program`) with `switches`. Wine's error messages
+        about it go to a log of its own, which the failure report shows: a saver that ends
+        early under Wine says nothing otherwise."""
+        log = self.session.root / f"saver-{self.started}.log"
+        self.started += 1
+        with open(log, "wb") as output:
+            process = self.session.spawn(program or self.saver_path, *switches, stderr=output,
+                                         env=dict(self.session.env, WINEDEBUG=SAVER_WINEDEBUG),
+                                         **popen_args)
+        saver = Saver(process, switches, log)
         self.savers.append(saver)
         return saver
 
@@ -300,4 +313,6 @@ def _describe_session(item, desk):
     for saver in desk.savers:
         state = "running" if saver.running else f"ended with {saver.process.returncode}"
         lines.append(f"lumivex.scr {' '.join(map(str, saver.switches))}: {state}")
+        report = saver.log.read_text(errors="replace").strip() if saver.log.is_file() else ""
+        lines += ["  " + line for line in report.splitlines()[-LOG_LINES:]]
     return "\n".join(lines)

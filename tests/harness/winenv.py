@@ -322,10 +322,11 @@ class WineSession:
 
     def spawn(self, program, *args, **popen_args):
         """Starts `wine program args` in the background; the session kills it at the latest
-        when it stops. `program` is a unix path or a C:\\ path."""
+        when it stops. `program` is a unix path or a C:\\ path; `env`, when given, replaces the
+        session's environment."""
         popen_args.setdefault("stdin", subprocess.DEVNULL)
-        process = subprocess.Popen(["wine", str(program), *map(str, args)], env=self.env,
-                                   **popen_args)
+        popen_args.setdefault("env", self.env)
+        process = subprocess.Popen(["wine", str(program), *map(str, args)], **popen_args)
         self._spawned.append(process)
         return process
 
