@@ -148,10 +148,7 @@ def screen_changes(probe, seconds, period=PROBE_PERIOD):
 
 def store_settings(session, values):
     for name, value in values.items():
-        result = session.wine_command("reg", "add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD",
-                                      "/d", str(value), "/f")
-        if result.returncode != 0:
-            raise RuntimeError(f"cannot store {name}: {result.stdout}{result.stderr}")
+        session.reg("add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
 
 
 def measure(session, windows_path, args, seconds, interval_ms):

@@ -97,15 +97,10 @@ class Machine:
         return None
 
     def set_value(self, key, name, data, kind="REG_SZ"):
-        self._reg("add", key, "/v", name, "/t", kind, "/d", data, "/f", "/reg:64")
+        self.session.reg("add", key, "/v", name, "/t", kind, "/d", data, "/f", "/reg:64")
 
     def delete_value(self, key, name):
-        self._reg("delete", key, "/v", name, "/f", "/reg:64")
-
-    def _reg(self, *args):
-        result = self.session.wine_command("reg", *args)
-        if result.returncode != 0:
-            raise RuntimeError(f"wine reg {' '.join(args)}: {result.stdout}{result.stderr}")
+        self.session.reg("delete", key, "/v", name, "/f", "/reg:64")
 
 
 @contextmanager

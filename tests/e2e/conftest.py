@@ -222,9 +222,7 @@ class Desk:
                         what="windows to cover the whole screen")
 
     def registry(self, *args):
-        result = self.session.wine_command("reg", *args)
-        if result.returncode != 0:
-            raise RuntimeError(f"wine reg {' '.join(args)}: {result.stdout}{result.stderr}")
+        self.session.reg(*args)
 
 
 # ---- window facts -------------------------------------------------------------------------

@@ -345,6 +345,14 @@ class WineSession:
         return subprocess.run(["wine", *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
                               capture_output=True, text=True, timeout=timeout, check=False)
 
+    def reg(self, *args):
+        """`reg args` (add, delete ...), raising with what reg said when it fails: a write that
+        did not happen must not let a test or a measurement go on with other settings."""
+        result = self.wine_command("reg", *args)
+        if result.returncode != 0:
+            raise RuntimeError(f"wine reg {' '.join(map(str, args))} failed with code "
+                               f"{result.returncode}: {result.stdout}{result.stderr}".rstrip())
+
     def reg_query(self, key, *args):
         """`reg query key args` (args such as /v name, /reg:64): its output, or None when the
         key or value does not exist. Any other failure raises with what reg said: a query that
