@@ -345,25 +345,23 @@ class WineSession:
         return subprocess.run(["wine", *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
                               capture_output=True, text=True, timeout=timeout, check=False)
 
-    def reg(self, *args):
-        """`reg args` (add, delete ...), raising with what reg said when it fails: a write that
-        did not happen must not let a test or a measurement go on with other settings."""
+    def reg(self, *args, absent=False):
+        """`reg args` (add, delete, query ...): its output. A failure raises with what reg
+        said, so that a write that did not happen cannot let a test or a measurement go on
+        with other settings. With `absent`, a key or value that does not exist gives None
+        instead; any other failure still raises, so a failed query never reads as "gone"."""
         result = self.wine_command("reg", *args)
-        if result.returncode != 0:
-            raise RuntimeError(f"wine reg {' '.join(map(str, args))} failed with code "
-                               f"{result.returncode}: {result.stdout}{result.stderr}".rstrip())
+        if result.returncode == 0:
+            return result.stdout
+        if absent and "Unable to find the specified registry" in result.stdout:
+            return None
+        raise RuntimeError(f"wine reg {' '.join(map(str, args))} failed with code "
+                           f"{result.returncode}: {result.stdout}{result.stderr}".rstrip())
 
     def reg_query(self, key, *args):
         """`reg query key args` (args such as /v name, /reg:64): its output, or None when the
-        key or value does not exist. Any other failure raises with what reg said: a query that
-        failed must not read as a value that is gone."""
-        result = self.wine_command("reg", "query", key, *args)
-        if result.returncode == 0:
-            return result.stdout
-        if "Unable to find the specified registry" in result.stdout:
-            return None
-        raise RuntimeError(f"wine reg query {key} {' '.join(args)} failed with code "
-                           f"{result.returncode}: {result.stdout}{result.stderr}".rstrip())
+        key or value does not exist."""
+        return self.reg("query", key, *args, absent=True)
 
     # ---- the X side ------------------------------------------------------------------------
 

@@ -111,7 +111,8 @@ class Run:
 
 def start_saver(session, helper, folder):
     for name, value in HEAVIEST.items():
-        session.reg("add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD", "/d", str(value & 0xFFFFFFFF), "/f")
+        session.reg("add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD",
+                    "/d", str(value & 0xFFFFFFFF), "/f")
     helper.set_cursor(500, 400)
     process = session.spawn(session.windows_path(folder / SAVER.name), "/s")
     window = wait_for(lambda: [w for w in of_class(helper.windows(), SAVER_CLASS, visible=True)],
