@@ -48,7 +48,7 @@ def provider(desk):
 def set_password_option(desk, value):
     """Sets "ScreenSaveUsePassword" to (type, data), or removes it for None."""
     if value is None:
-        desk.session.wine_command("reg", "delete", DESKTOP_KEY, "/v", VALUE, "/f")
+        desk.session.reg("delete", DESKTOP_KEY, "/v", VALUE, "/f", absent=True)
     else:
         kind, data = value
         desk.registry("add", DESKTOP_KEY, "/v", VALUE, "/t", kind, "/d", data, "/f")

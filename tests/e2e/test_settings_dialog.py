@@ -53,7 +53,7 @@ def store(desk, values):
 def no_settings_keys(desk):
     def remove():
         for key in PARENT_KEYS:
-            desk.session.wine_command("reg", "delete", key, "/f")
+            desk.session.reg("delete", key, "/f", absent=True)
         assert stored(desk) is None and stored(desk, USER_KEY) is None
     remove()
     yield
