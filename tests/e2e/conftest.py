@@ -10,6 +10,7 @@ import select
 import shutil
 import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
 import pytest
@@ -44,9 +45,26 @@ EXIT_TIMEOUT = 30
 # How long something must NOT happen (a saver that must not close) before we believe it.
 QUIET_SECONDS = 2.5
 # Wine's error channel only (the -all first keeps Debian's wine script from printing its
-# 32-bit hint); the last LOG_LINES lines of a saver's log go into a failure report.
-SAVER_WINEDEBUG = "-all,err+all"
+# 32-bit hint); the last LOG_LINES lines of a process's log go into a failure report.
+LOGGED_WINEDEBUG = "-all,err+all"
 LOG_LINES = 40
+
+
+def spawn_logged(session, name, program, *args, **popen_args):
+    """Starts `program` with Wine's error messages about it in a new log of the session named
+    after `name`; returns the process and the log. A Windows process that ends early under
+    Wine says nothing otherwise."""
+    handle, log = tempfile.mkstemp(prefix=f"{name}-", suffix=".log", dir=session.root)
+    with os.fdopen(handle, "wb") as output:
+        process = session.spawn(program, *args, stderr=output,
+                                env=dict(session.env, WINEDEBUG=LOGGED_WINEDEBUG), **popen_args)
+    return process, Path(log)
+
+
+def log_tail(log):
+    """The last LOG_LINES lines of `log`, indented for a report."""
+    text = log.read_text(errors="replace").strip() if log.is_file() else ""
+    return ["  " + line for line in text.splitlines()[-LOG_LINES:]]
 
 
 class HelperError(RuntimeError):
@@ -54,10 +72,12 @@ class HelperError(RuntimeError):
 
 
 class Helper:
-    """A long-lived lvhelper.exe: its host windows live until the test ends."""
+    """A long-lived lvhelper.exe: its host windows live until the test ends. What Wine
+    reports about it goes to `log`."""
 
     def __init__(self, session):
-        self.process = session.spawn(HELPER, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.process, self.log = spawn_logged(session, "lvhelper", HELPER,
+                                              stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self.pending = b""
 
     def ask(self, *words, timeout=60):
@@ -164,7 +184,6 @@ class Desk:
         self.system_folder = session.install([PROVIDER], "windows/system32")
         self.saver_path = session.windows_path(self.folder / SAVER.name)
         self.savers = []
-        self.started = 0
         self.helper = None
 
     def install_copy(self, folder, name):
@@ -178,12 +197,8 @@ class Desk:
         """Starts lumivex.scr (or the copy `program`) with `switches`. Wine's error messages
         about it go to a log of its own, which the failure report shows: a saver that ends
         early under Wine says nothing otherwise."""
-        log = self.session.root / f"saver-{self.started}.log"
-        self.started += 1
-        with open(log, "wb") as output:
-            process = self.session.spawn(program or self.saver_path, *switches, stderr=output,
-                                         env=dict(self.session.env, WINEDEBUG=SAVER_WINEDEBUG),
-                                         **popen_args)
+        process, log = spawn_logged(self.session, "saver", program or self.saver_path,
+                                    *switches, **popen_args)
         saver = Saver(process, switches, log)
         self.savers.append(saver)
         return saver
@@ -302,6 +317,9 @@ def _describe_session(item, desk):
             lines.append("dialogs: " + json.dumps(dialogs))
     except Exception as error:  # the report must not hide the failure it reports
         lines.append(f"window list unavailable: {error}")
+    if desk.helper.process.poll() is not None:
+        lines.append(f"lvhelper: ended with {desk.helper.process.returncode}")
+        lines += log_tail(desk.helper.log)
     try:
         name = re.sub(r"[^\w.-]+", "_", item.nodeid)
         path = desk.session.screenshot(FAILURES / f"{name}.png")
@@ -311,6 +329,5 @@ def _describe_session(item, desk):
     for saver in desk.savers:
         state = "running" if saver.running else f"ended with {saver.process.returncode}"
         lines.append(f"lumivex.scr {' '.join(map(str, saver.switches))}: {state}")
-        report = saver.log.read_text(errors="replace").strip() if saver.log.is_file() else ""
-        lines += ["  " + line for line in report.splitlines()[-LOG_LINES:]]
+        lines += log_tail(saver.log)
     return "\n".join(lines)
