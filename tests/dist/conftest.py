@@ -2,6 +2,7 @@
 are for, and a fresh Wine machine per test on which the installer runs as a user would run it."""
 
 import os
+import subprocess
 import sys
 from contextlib import contextmanager
 from pathlib import Path
@@ -11,7 +12,7 @@ import pytest
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests" / "harness"))
 sys.path.insert(0, str(ROOT / "tools" / "dist"))
-from winenv import WineSession, wait_for  # noqa: E402
+from winenv import WineSession, log_tail, wait_for  # noqa: E402
 from product import read_product  # noqa: E402
 
 
@@ -72,11 +73,19 @@ class Machine:
     def uninstall(self):
         """Runs the registered quiet uninstall and waits for it to finish: the uninstaller hands
         over to a copy of itself in the temporary folder, and removes the Apps & Features entry
-        last."""
-        code = self.session.run(UNINSTALLER, "/S")
-        wait_for(lambda: self.value(UNINSTALL, "DisplayName") is None, timeout=UNINSTALL_TIMEOUT,
-                 interval=0.2, what="the uninstaller to remove the Apps & Features entry")
-        return code
+        last. When it does not, the error names the processes still running and what Wine
+        reported about them."""
+        process, log = self.session.spawn_logged("uninstall", UNINSTALLER, "/S")
+        try:
+            process.wait(timeout=UNINSTALL_TIMEOUT)
+            wait_for(lambda: self.value(UNINSTALL, "DisplayName") is None,
+                     timeout=UNINSTALL_TIMEOUT, interval=0.2,
+                     what="the uninstaller to remove the Apps & Features entry")
+        except (subprocess.TimeoutExpired, TimeoutError) as error:
+            running = ["  " + line for line in self.session.processes()]
+            report = ["processes of the machine:", *running, "Wine's errors:", *log_tail(log)]
+            raise TimeoutError("\n".join([str(error), *report])) from None
+        return process.returncode
 
     def file(self, windows_path):
         """The unix path of a C:\\ path of this machine."""

@@ -10,14 +10,13 @@ import select
 import shutil
 import subprocess
 import sys
-import tempfile
 from pathlib import Path
 
 import pytest
 
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests" / "harness"))
-from winenv import WineSession, holds_for, wait_for  # noqa: E402
+from winenv import WineSession, holds_for, log_tail, wait_for  # noqa: E402
 import screen  # noqa: E402
 
 WIN_DIR = Path(os.environ.get("LUMIVEX_WIN_DIR", ROOT / "build" / "win"))
@@ -44,27 +43,6 @@ APPEAR_TIMEOUT = 60
 EXIT_TIMEOUT = 30
 # How long something must NOT happen (a saver that must not close) before we believe it.
 QUIET_SECONDS = 2.5
-# Wine's error channel only (the -all first keeps Debian's wine script from printing its
-# 32-bit hint); the last LOG_LINES lines of a process's log go into a failure report.
-LOGGED_WINEDEBUG = "-all,err+all"
-LOG_LINES = 40
-
-
-def spawn_logged(session, name, program, *args, **popen_args):
-    """Starts `program` with Wine's error messages about it in a new log of the session named
-    after `name`; returns the process and the log. A Windows process that ends early under
-    Wine says nothing otherwise."""
-    handle, log = tempfile.mkstemp(prefix=f"{name}-", suffix=".log", dir=session.root)
-    with os.fdopen(handle, "wb") as output:
-        process = session.spawn(program, *args, stderr=output,
-                                env=dict(session.env, WINEDEBUG=LOGGED_WINEDEBUG), **popen_args)
-    return process, Path(log)
-
-
-def log_tail(log):
-    """The last LOG_LINES lines of `log`, indented for a report."""
-    text = log.read_text(errors="replace").strip() if log.is_file() else ""
-    return ["  " + line for line in text.splitlines()[-LOG_LINES:]]
 
 
 class HelperError(RuntimeError):
@@ -76,8 +54,8 @@ class Helper:
     reports about it goes to `log`."""
 
     def __init__(self, session):
-        self.process, self.log = spawn_logged(session, "lvhelper", HELPER,
-                                              stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.process, self.log = session.spawn_logged("lvhelper", HELPER, stdin=subprocess.PIPE,
+                                                      stdout=subprocess.PIPE)
         self.pending = b""
 
     def ask(self, *words, timeout=60):
@@ -197,8 +175,8 @@ class Desk:
         """Starts lumivex.scr (or the copy `program`) with `switches`. Wine's error messages
         about it go to a log of its own, which the failure report shows: a saver that ends
         early under Wine says nothing otherwise."""
-        process, log = spawn_logged(self.session, "saver", program or self.saver_path,
-                                    *switches, **popen_args)
+        process, log = self.session.spawn_logged("saver", program or self.saver_path,
+                                                 *switches, **popen_args)
         saver = Saver(process, switches, log)
         self.savers.append(saver)
         return saver

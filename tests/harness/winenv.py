@@ -31,6 +31,10 @@ ENV_OVERRIDES = {
     # No Mono/Gecko prompts, and no menu entries written into the user's home.
     "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
 }
+# For a process whose end must be explained: Wine's error channel only (the -all first keeps
+# Debian's wine script from printing its 32-bit hint). A report shows a log's last LOG_LINES.
+LOGGED_WINEDEBUG = "-all,err+all"
+LOG_LINES = 40
 
 
 def wait_for(condition, timeout=30.0, interval=0.1, what="the condition"):
@@ -119,6 +123,12 @@ def _copy_tree(source, target):
                             timeout=300, check=False)
     if result.returncode != 0:
         raise RuntimeError(f"copying the Wine template {source} failed: {result.stderr}")
+
+
+def log_tail(log):
+    """The last LOG_LINES lines of `log`, indented for a report."""
+    text = log.read_text(errors="replace").strip() if log.is_file() else ""
+    return ["  " + line for line in text.splitlines()[-LOG_LINES:]]
 
 
 def _popen_logged(command, log, **popen_args):
@@ -329,6 +339,29 @@ class WineSession:
         process = subprocess.Popen(["wine", str(program), *map(str, args)], **popen_args)
         self._spawned.append(process)
         return process
+
+    def spawn_logged(self, name, program, *args, **popen_args):
+        """spawn, with Wine's error messages about the process (and the processes it starts)
+        in a new log of the session named after `name`; returns the process and the log. A
+        Windows process that ends early under Wine says nothing otherwise."""
+        handle, log = tempfile.mkstemp(prefix=f"{name}-", suffix=".log", dir=self.root)
+        with os.fdopen(handle, "wb") as output:
+            process = self.spawn(program, *args, stderr=output,
+                                 env=dict(self.env, WINEDEBUG=LOGGED_WINEDEBUG), **popen_args)
+        return process, Path(log)
+
+    def processes(self):
+        """The command lines of the prefix's running processes but the wineserver, for a
+        report."""
+        lines = []
+        for pid in _prefix_processes(self.prefix, spare=(self._guard_pid, self._server.pid)):
+            try:
+                with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                    words = cmdline.read().rstrip(b"\0").split(b"\0")
+            except OSError:
+                continue  # gone meanwhile
+            lines.append(f"{pid}: " + " ".join(w.decode(errors="replace") for w in words))
+        return lines
 
     def run(self, program, *args, timeout=120, **popen_args):
         """Runs `wine program args` to its end and returns the Windows exit code."""
