@@ -12,7 +12,7 @@ from conftest import (DESKTOP, INSTALL_DIR, INSTALLED_SAVER, ROOT, SAVER, SETTIN
                       UNINSTALLER, WIN_DIR)
 from pe_facts import identity_faults
 from rain_cells import DARK_COLOR, LIGHT_COLOR, NORMAL_COLOR, CellReader, wait_for_reading
-from winenv import wait_for
+from winenv import wait_for, wine
 from xscreen import ScreenReader
 
 OTHER_SAVER = r"C:\windows\system32\Ribbons.scr"
@@ -118,7 +118,7 @@ def test_install_that_cannot_write_the_saver_fails_and_changes_nothing(machine):
 
 
 def ask_helper(machine, *words):
-    result = subprocess.run(["wine", str(HELPER), *map(str, words)], env=machine.session.env,
+    result = subprocess.run(wine(HELPER, *words), env=machine.session.env,
                             stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
     answer = result.stdout.decode(errors="replace").strip()
     assert result.returncode == 0, f"lvhelper {' '.join(map(str, words))}: {answer}"

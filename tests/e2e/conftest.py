@@ -16,7 +16,7 @@ import pytest
 
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests" / "harness"))
-from winenv import WineSession, holds_for, log_tail, wait_for  # noqa: E402
+from winenv import WineSession, holds_for, log_tail, wait_for, wine  # noqa: E402
 import screen  # noqa: E402
 
 WIN_DIR = Path(os.environ.get("LUMIVEX_WIN_DIR", ROOT / "build" / "win"))
@@ -183,7 +183,7 @@ class Desk:
 
     def ask_fresh(self, *words):
         """One command from a fresh helper process (the running flag must be read so)."""
-        result = subprocess.run(["wine", str(HELPER), *map(str, words)], env=self.session.env,
+        result = subprocess.run(wine(HELPER, *words), env=self.session.env,
                                 stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
         answer = result.stdout.decode(errors="replace").strip()
         if result.returncode != 0:

@@ -9,6 +9,7 @@ import pytest
 
 from conftest import SAVER, SAVER_CLASS, WIN_DIR, wait_for_windows
 from test_password import Provider, set_password_option
+from winenv import wine
 
 PLANTED = [WIN_DIR / "tests" / "planted" / name for name in ("PASSWORD.CPL", "MPR.DLL")]
 
@@ -87,7 +88,7 @@ def test_password_change_never_loads_a_planted_mpr(desk, downloads):
     # file it finds first. Native first here, as on Windows, or the test could not fail.
     env = dict(desk.session.env)
     env["WINEDLLOVERRIDES"] += ";mpr=n,b"
-    run = subprocess.run(["wine", saver_path, "/a", "0"], env=env, cwd=folder,
+    run = subprocess.run(wine(saver_path, "/a", "0"), env=env, cwd=folder,
                          stdin=subprocess.DEVNULL, capture_output=True, timeout=60, check=False)
     assert run.returncode == 0
     assert planted_log(folder) == []

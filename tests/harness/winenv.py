@@ -10,6 +10,7 @@ copy of it. Without that variable a session boots a prefix of its own.
 
 import atexit
 import os
+import platform
 import shutil
 import signal
 import subprocess
@@ -35,6 +36,19 @@ ENV_OVERRIDES = {
 # Debian's wine script from printing its 32-bit hint). A report shows a log's last LOG_LINES.
 LOGGED_WINEDEBUG = "-all,err+all"
 LOG_LINES = 40
+# Debian's Wine starts without a preloader, so nothing holds the address of the shared user
+# data (0x7ffe0000) while the C library's heap is placed. The kernel puts that heap at random
+# within a gigabyte above the loader (0x7d000000), and about once in two thousand starts it
+# covers that address: the process then ends with code 1 before any of our code runs ("failed
+# to map the shared user data: c0000018" on the err channel). Without address randomization
+# the heap starts right after the loader, far below it. The personality is inherited, so the
+# processes Wine starts in turn (services, drivers, a saver's children) run the same way.
+WINE = ("setarch", platform.machine(), "--addr-no-randomize", "wine")
+
+
+def wine(*args):
+    """The command line that runs `wine args`: a Windows program or a built-in command."""
+    return [*WINE, *map(str, args)]
 
 
 def wait_for(condition, timeout=30.0, interval=0.1, what="the condition"):
@@ -305,7 +319,7 @@ class WineSession:
         instead, they would inherit its output pipe and hold it open."""
         log = self.root / "wineboot.log"
         with open(log, "wb") as output:
-            code = subprocess.run(["wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL,
+            code = subprocess.run(wine("wineboot", "-i"), env=self.env, stdin=subprocess.DEVNULL,
                                   stdout=output, stderr=subprocess.STDOUT,
                                   timeout=BOOT_TIMEOUT, check=False).returncode
         if code != 0:
@@ -336,7 +350,7 @@ class WineSession:
         session's environment."""
         popen_args.setdefault("stdin", subprocess.DEVNULL)
         popen_args.setdefault("env", self.env)
-        process = subprocess.Popen(["wine", str(program), *map(str, args)], **popen_args)
+        process = subprocess.Popen(wine(program, *args), **popen_args)
         self._spawned.append(process)
         return process
 
@@ -375,7 +389,7 @@ class WineSession:
 
     def wine_command(self, *args, timeout=60):
         """Runs a Wine built-in command (reg, cmd ...) and returns its CompletedProcess."""
-        return subprocess.run(["wine", *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
+        return subprocess.run(wine(*args), env=self.env, stdin=subprocess.DEVNULL,
                               capture_output=True, text=True, timeout=timeout, check=False)
 
     def reg(self, *args, absent=False):
