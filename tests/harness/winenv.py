@@ -37,12 +37,13 @@ ENV_OVERRIDES = {
 LOGGED_WINEDEBUG = "-all,err+all"
 LOG_LINES = 40
 # Debian's Wine starts without a preloader, so nothing holds the address of the shared user
-# data (0x7ffe0000) while the C library's heap is placed. The kernel puts that heap at random
-# within a gigabyte above the loader (0x7d000000), and about once in two thousand starts it
-# covers that address: the process then ends with code 1 before any of our code runs ("failed
-# to map the shared user data: c0000018" on the err channel). Without address randomization
-# the heap starts right after the loader, far below it. The personality is inherited, so the
-# processes Wine starts in turn (services, drivers, a saver's children) run the same way.
+# data (0x7ffe0000) while the C library's heap is placed. The kernel starts that heap at random
+# within a gigabyte above the loader (0x7d000000); when its first 132 KB cover that address,
+# about once in five thousand starts, the process ends with code 1 before any of our code runs
+# ("failed to map the shared user data: c0000018" on the err channel). Without address
+# randomization the heap starts right after the loader, 48 MB below it. The personality is
+# inherited, so the processes Wine starts in turn (services, drivers, an uninstaller's copy of
+# itself) run the same way.
 WINE = ("setarch", platform.machine(), "--addr-no-randomize", "wine")
 
 
