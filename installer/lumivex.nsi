@@ -1,7 +1,7 @@
 ; The Lumivex installer and uninstaller (NSIS 3, Modern UI). tools/dist/make_dist.py compiles
 ; it with the product facts read from the built lumivex.scr, so that nothing here repeats them:
 ;   PRODUCT, PUBLISHER, VERSION (2.53), VERSION_QUAD (2.53.0.0)
-;   SAVER (the lumivex.scr to install), ICON, README, FONT_LICENSE, OUTFILE
+;   SAVER (the lumivex.scr to install), ICON, README, FONT_LICENSE, NOTICES, OUTFILE
 ;   SIGN_COMMAND (optional: signs the uninstaller before it is packed; %1 is its path)
 ;
 ; A 64-bit installer: $SYSDIR is the 64-bit system folder, where the 64-bit Screen Saver
@@ -115,6 +115,7 @@ Section "-${PRODUCT}" SecFiles
   SetOutPath "$INSTDIR"
   File "/oname=README.txt" "${README}"
   File "/oname=IPA-Font-License-v1.0.txt" "${FONT_LICENSE}"
+  File "/oname=THIRD-PARTY-NOTICES.txt" "${NOTICES}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" DisplayName "${PRODUCT}"
@@ -189,6 +190,7 @@ Section "Uninstall"
   ${EndIf}
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\IPA-Font-License-v1.0.txt"
+  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   ; Last, so that whoever waits for the entry to go finds everything else done.

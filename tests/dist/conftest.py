@@ -24,6 +24,7 @@ def _folder(variable, default):
 WIN_DIR = _folder("LUMIVEX_WIN_DIR", ROOT / "build" / "win")
 DIST_DIR = _folder("LUMIVEX_DIST_DIR", ROOT / "build" / "dist")
 SAVER = WIN_DIR / "lumivex.scr"
+LINK_MAP = WIN_DIR / "lumivex.map"  # the linker's account of what went into SAVER
 
 DESKTOP = r"HKCU\Control Panel\Desktop"
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumivex"

@@ -1,5 +1,5 @@
 """What a release test reads off a Windows program file: its machine type, link time stamp,
-manifest and icon images (pefile), and the images of an .ico file to compare them with."""
+section names, manifest and icon images (pefile), and the images of an .ico file to compare them with."""
 
 import struct
 
@@ -25,12 +25,24 @@ def _resources(pe, kind):
                 yield pe.get_data(data.OffsetToData, data.Size)
 
 
+def _section_name(pe, section):
+    """The section's whole name: a name longer than eight bytes (".debug_info") is stored as
+    "/offset" into the COFF string table that follows the symbol table."""
+    name = section.Name.rstrip(b"\0").decode(errors="replace")
+    if not (name.startswith("/") and name[1:].isdigit()):
+        return name
+    header = pe.FILE_HEADER
+    start = header.PointerToSymbolTable + 18 * header.NumberOfSymbols + int(name[1:])
+    return pe.__data__[start:pe.__data__.find(b"\0", start)].decode(errors="replace")
+
+
 class PeFacts:
     def __init__(self, path):
         pe = pefile.PE(str(path), fast_load=True)
         try:
             self.machine = pe.FILE_HEADER.Machine
             self.timestamp = pe.FILE_HEADER.TimeDateStamp
+            self.sections = [_section_name(pe, s) for s in pe.sections]
             self.manifests = [data.decode("utf-8", errors="replace")
                               for data in _resources(pe, RT_MANIFEST)]
             self.icons = set(_resources(pe, RT_ICON))

@@ -5,11 +5,13 @@ for a standard user cannot be shown here."""
 
 import json
 import subprocess
+import zipfile
 
 import pytest
 
-from conftest import (DESKTOP, INSTALL_DIR, INSTALLED_SAVER, ROOT, SAVER, SETTINGS, UNINSTALL,
-                      UNINSTALLER, WIN_DIR)
+from conftest import (DESKTOP, INSTALL_DIR, INSTALLED_SAVER, LINK_MAP, ROOT, SAVER, SETTINGS,
+                      UNINSTALL, UNINSTALLER, WIN_DIR)
+from notice_check import notice_faults
 from pe_facts import identity_faults
 from rain_cells import DARK_COLOR, LIGHT_COLOR, NORMAL_COLOR, CellReader, wait_for_reading
 from winenv import wait_for, wine
@@ -50,6 +52,10 @@ def test_silent_install_puts_the_saver_where_windows_looks_and_it_runs(machine, 
     installed_bytes = installed.stat().st_size + sum(f.stat().st_size for f in folder.iterdir())
     assert abs(machine.value(UNINSTALL, "EstimatedSize") - installed_bytes // 1024) <= 2
     assert identity_faults(folder / "uninstall.exe", product, ROOT / "res" / "lumivex.ico") == []
+    notices = (folder / "THIRD-PARTY-NOTICES.txt").read_bytes()
+    assert notice_faults(notices, LINK_MAP) == []
+    with zipfile.ZipFile(release.zip) as archive:
+        assert notices == archive.read("THIRD-PARTY-NOTICES.txt")
 
     saver = machine.session.spawn(INSTALLED_SAVER, "/s")
     reader = CellReader([NORMAL_COLOR, LIGHT_COLOR, DARK_COLOR], machine.session.screen_size)

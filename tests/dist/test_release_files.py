@@ -5,12 +5,13 @@ import hashlib
 import re
 import zipfile
 
-from conftest import ROOT, SAVER
+from conftest import LINK_MAP, ROOT, SAVER
 from make_dist import source_date_epoch
+from notice_check import notice_faults
 from pe_facts import PeFacts, identity_faults
 from release_zip import zip_time
 
-ZIP_ENTRIES = ["lumivex.scr", "README.txt", "IPA-Font-License-v1.0.txt"]
+ZIP_ENTRIES = ["lumivex.scr", "README.txt", "IPA-Font-License-v1.0.txt", "THIRD-PARTY-NOTICES.txt"]
 
 
 def test_sha256sums_lists_both_files_with_their_hashes(release):
@@ -36,15 +37,18 @@ def test_zip_holds_the_built_saver_and_windows_texts_in_fixed_order_and_time(rel
     assert readme.startswith(f"{product.name} {product.version} ")
     for needed in ("right-click lumivex.scr and choose Install", r"C:\Windows",
                    "lumivex.scr /s", "lumivex.scr /p N", "lumivex.scr /c", "lumivex.scr /a N",
-                   "IPA-Font-License-v1.0.txt"):
+                   "IPA-Font-License-v1.0.txt", "THIRD-PARTY-NOTICES.txt"):
         assert needed in readme
     assert texts["IPA-Font-License-v1.0.txt"].startswith(b"IPA Font License Agreement v1.0\r\n")
+    assert notice_faults(texts["THIRD-PARTY-NOTICES.txt"], LINK_MAP) == []
 
 
 def test_programs_are_64_bit_with_our_identity_and_no_trace_of_the_build(release):
     assert identity_faults(release.setup, release.product, ROOT / "res" / "lumivex.ico") == []
     saver = PeFacts(SAVER)
     assert saver.timestamp == 0, "the link time would differ between two builds"
+    assert [name for name in saver.sections if name.startswith(".debug")] == []
+    assert ".text" in saver.sections and ".rsrc" in saver.sections
     assert str(ROOT).encode() not in SAVER.read_bytes()
 
 

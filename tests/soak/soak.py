@@ -2,7 +2,10 @@
 slider moved every second (so its preview is rebuilt every second), each in a Wine session of
 its own and at the same time, for --minutes. Every --every seconds it samples each process,
 prints one table per run and a verdict: after the warm-up, does every figure stay flat (within
-1 % for memory, within a few objects for counts)? Exit code 0 when both runs stay up and flat.
+1 % for memory, within a few objects for counts)? Exit code 0 when both runs stay up and flat,
+1 when one ends or grows, 2 when the run is too short to judge: the first minute (or fifth)
+is a warm-up whose samples are not judged, and a verdict needs a few samples after it. A run
+asked for less than that is refused before it starts.
 
 What is sampled, from three sides, since Wine 8 counts only part of what Windows does:
 - Windows (lvhelper's GetProcessMemoryInfo, GetProcessHandleCount, GetGuiResources of the
@@ -44,7 +47,10 @@ FIGURES = (("private", "win private", True), ("working", "win working", True),
            ("x_pixmaps", "x pixmaps", False), ("x_bytes", "x bytes", True))
 SLACK_OBJECTS = 3        # a few objects may come and go between two samples
 SLACK_FRACTION = 0.01    # memory: within 1 %
-WARM_UP_FRACTION = 0.2   # the first fifth (at least a minute) settles caches and heaps
+WARM_UP_SECONDS = 60     # the first minute, or the first fifth of a longer run, settles
+WARM_UP_FRACTION = 0.2   # caches and heaps
+JUDGED_SAMPLES = 3       # the fewest samples after the warm-up that a verdict stands on
+FLAT, NOT_FLAT, TOO_SHORT = 0, 1, 2  # exit codes
 
 
 def parse_resources(answer):
@@ -159,21 +165,49 @@ def soak(kind, minutes, every):
                 time.sleep(1)
             alive = run.process.poll() is None
             report(run, minutes, alive, moves)
-            return alive and verdicts(run)
+            return outcome(run, alive)
         finally:
             helper.close()
 
 
+def warm_up_seconds(total):
+    return max(WARM_UP_SECONDS, WARM_UP_FRACTION * total)
+
+
+def shortest_run_seconds(every):
+    """The shortest run that leaves JUDGED_SAMPLES samples, `every` seconds apart, after its
+    warm-up."""
+    judged = JUDGED_SAMPLES * every
+    return max(WARM_UP_SECONDS + judged, judged / (1 - WARM_UP_FRACTION))
+
+
 def after_warm_up(run):
     total = run.samples[-1][0] if run.samples else 0
-    warm_up = max(60.0, WARM_UP_FRACTION * total)
-    return [values for at, values in run.samples if at >= warm_up]
+    return [values for at, values in run.samples if at >= warm_up_seconds(total)]
 
 
-def verdicts(run):
+def outcome(run, alive):
+    """FLAT, NOT_FLAT (a figure moves, or the program ended) or TOO_SHORT (too few samples
+    after the warm-up to say)."""
+    if not alive:
+        return NOT_FLAT
     kept = after_warm_up(run)
-    return bool(kept) and all(flat([v[name] for v in kept], memory)[0] in ("flat", "not counted")
-                              for name, _, memory in FIGURES)
+    if len(kept) < JUDGED_SAMPLES:
+        return TOO_SHORT
+    judged = [flat([v[name] for v in kept], memory)[0] for name, _, memory in FIGURES]
+    return FLAT if all(verdict in ("flat", "not counted") for verdict in judged) else NOT_FLAT
+
+
+def too_short(minutes, every):
+    """The refusal of a run shorter than the shortest useful one, or None."""
+    shortest = shortest_run_seconds(every)
+    if minutes * 60 >= shortest:
+        return None
+    return (f"soak: a {minutes:g}-minute run is too short to judge: its first "
+            f"{warm_up_seconds(minutes * 60):.0f} s are a warm-up whose samples are not judged, "
+            f"and a verdict needs {JUDGED_SAMPLES} samples (one every {every:g} s) after it. "
+            f"The shortest useful run is {shortest / 60:g} minutes "
+            f"(make soak SOAK_MINUTES={shortest / 60:g}).")
 
 
 def report(run, minutes, alive, moves):
@@ -188,7 +222,8 @@ def report(run, minutes, alive, moves):
                  for name, _, memory in FIGURES]
         print(f"{at:6.0f} " + " ".join(f"{cell:>11}" for cell in cells))
     kept = after_warm_up(run)
-    print(f"after the warm-up ({len(kept)} samples):")
+    print(f"after the warm-up of {warm_up_seconds(run.samples[-1][0] if run.samples else 0):.0f} s "
+          f"({len(kept)} samples):")
     for name, heading, memory in FIGURES:
         values = [v[name] for v in kept]
         verdict, spread = flat(values, memory)
@@ -203,8 +238,12 @@ def main():
     parser.add_argument("--every", type=float, default=10)
     parser.add_argument("--run", choices=("saver", "dialog"))
     args = parser.parse_args()
+    refusal = too_short(args.minutes, args.every)
+    if refusal:
+        print(refusal, file=sys.stderr)
+        return TOO_SHORT
     if args.run:
-        return 0 if soak(args.run, args.minutes, args.every) else 1
+        return soak(args.run, args.minutes, args.every)
     # Both runs at once, each in a process (and Wine session) of its own.
     children = [subprocess.Popen([sys.executable, __file__, "--run", kind, "--minutes",
                                   str(args.minutes), "--every", str(args.every)],
@@ -215,9 +254,15 @@ def main():
         output, _ = child.communicate()
         print(output, end="")
         codes.append(child.returncode)
-    ok = all(code == 0 for code in codes)
-    print(f"\nsoak verdict: {'flat' if ok else 'NOT FLAT (or a program ended)'}")
-    return 0 if ok else 1
+    if any(code not in (FLAT, TOO_SHORT) for code in codes):
+        print("\nsoak verdict: NOT FLAT (or a program ended)")
+        return NOT_FLAT
+    if TOO_SHORT in codes:
+        print(f"\nsoak verdict: TOO SHORT TO JUDGE: fewer than {JUDGED_SAMPLES} samples after "
+              "the warm-up (the programs took long to start); run longer")
+        return TOO_SHORT
+    print("\nsoak verdict: flat")
+    return FLAT
 
 
 if __name__ == "__main__":

@@ -2,10 +2,13 @@
 """`make dist`: the release files of a built lumivex.scr, in one folder:
 
     lumivex-<version>-setup.exe   the installer (NSIS, installer/lumivex.nsi)
-    lumivex-<version>-win64.zip   lumivex.scr, README.txt and the font licence
+    lumivex-<version>-win64.zip   lumivex.scr, README.txt, the font licence and
+                                  THIRD-PARTY-NOTICES.txt
     SHA256SUMS                    for both, in sha256sum's format
 
-    make_dist.py [--saver build/win/lumivex.scr] [--out build/dist]
+    make_dist.py [--saver build/win/lumivex.scr] [--link-map <saver>.map] [--out build/dist]
+
+The notices are those of the runtime libraries that the linker's map of lumivex.scr names.
 
 With SIGN_PFX (a PKCS#12 file) and SIGN_PASS (its password) in the environment, lumivex.scr,
 the uninstaller and the installer are signed. Nothing in the output depends on the time or
@@ -24,6 +27,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from product import read_product  # noqa: E402
 from release_zip import write_zip  # noqa: E402
+from notices import NoticeError, notices_text  # noqa: E402
 from signing import Signer, write_password_file  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -31,6 +35,7 @@ INSTALLER = ROOT / "installer"
 SCRIPT = INSTALLER / "lumivex.nsi"
 README = INSTALLER / "README.txt"
 FONT_LICENSE = INSTALLER / "IPA-Font-License-v1.0.txt"
+NOTICES = "THIRD-PARTY-NOTICES.txt"
 ICON = ROOT / "res" / "lumivex.ico"
 SIGN_TOOL = Path(__file__).resolve().parent / "signing.py"
 NO_SOURCE_DATE = 315532800  # 1980-01-01, the earliest time a zip can hold
@@ -59,6 +64,11 @@ def source_date_epoch(root=ROOT):
     return int(result.stdout.strip())
 
 
+def crlf(text):
+    """`text` as UTF-8 with Windows line endings."""
+    return text.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-8")
+
+
 def windows_text(path, product=None):
     """A text file of ours with Windows line endings, the product facts filled in."""
     text = path.read_text(encoding="utf-8")
@@ -66,7 +76,7 @@ def windows_text(path, product=None):
         for key, value in (("PRODUCT", product.name), ("PUBLISHER", product.publisher),
                            ("VERSION", product.version)):
             text = text.replace(f"@{key}@", value)
-    return text.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-8")
+    return crlf(text)
 
 
 def signer_from_environment(stage, epoch, product):
@@ -84,7 +94,8 @@ def run_makensis(product, files, outfile, signer):
     defines = {"PRODUCT": product.name, "PUBLISHER": product.publisher,
                "VERSION": product.version, "VERSION_QUAD": product.version_quad,
                "SAVER": files["lumivex.scr"], "README": files["README.txt"],
-               "FONT_LICENSE": files[FONT_LICENSE.name], "ICON": ICON, "OUTFILE": outfile}
+               "FONT_LICENSE": files[FONT_LICENSE.name], "NOTICES": files[NOTICES],
+               "ICON": ICON, "OUTFILE": outfile}
     env = dict(os.environ)
     if signer is not None:
         defines["SIGN_COMMAND"] = f'"{sys.executable}" "{SIGN_TOOL}" "%1"'
@@ -105,10 +116,12 @@ def sha256(path):
     return hashlib.sha256(Path(path).read_bytes()).hexdigest()
 
 
-def make_dist(saver, out):
+def make_dist(saver, out, link_map=None):
     saver, out = Path(saver).resolve(), Path(out).resolve()
-    if not saver.is_file():
-        raise DistError(f"{saver} is missing; build it with 'make win'")
+    link_map = saver.with_suffix(".map") if link_map is None else Path(link_map).resolve()
+    for needed in (saver, link_map):
+        if not needed.is_file():
+            raise DistError(f"{needed} is missing; build it with 'make win'")
     product = read_product(saver)
     epoch = source_date_epoch()
     out.mkdir(parents=True, exist_ok=True)
@@ -116,12 +129,13 @@ def make_dist(saver, out):
         stage = Path(temporary)
         signer = signer_from_environment(stage, epoch, product)
         files = {"lumivex.scr": stage / "lumivex.scr", "README.txt": stage / "README.txt",
-                 FONT_LICENSE.name: stage / FONT_LICENSE.name}
+                 FONT_LICENSE.name: stage / FONT_LICENSE.name, NOTICES: stage / NOTICES}
         shutil.copyfile(saver, files["lumivex.scr"])
         if signer is not None:
             signer.sign(files["lumivex.scr"])
         files["README.txt"].write_bytes(windows_text(README, product))
         files[FONT_LICENSE.name].write_bytes(windows_text(FONT_LICENSE))
+        files[NOTICES].write_bytes(crlf(notices_text(link_map, product, FONT_LICENSE)))
 
         setup = stage / product.setup_name
         run_makensis(product, files, setup, signer)
@@ -141,11 +155,12 @@ def make_dist(saver, out):
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--saver", default=ROOT / "build" / "win" / "lumivex.scr")
+    parser.add_argument("--link-map", help="the linker's map of the saver (default: beside it)")
     parser.add_argument("--out", default=ROOT / "build" / "dist")
     args = parser.parse_args(argv[1:])
     try:
-        out, sums = make_dist(args.saver, args.out)
-    except (DistError, ValueError, RuntimeError, OSError) as error:
+        out, sums = make_dist(args.saver, args.out, args.link_map)
+    except (DistError, NoticeError, ValueError, RuntimeError, OSError) as error:
         print(f"make_dist: {error}", file=sys.stderr)
         return 1
     signed = " (signed)" if os.environ.get("SIGN_PFX") else ""
