@@ -13,7 +13,8 @@ packages=(
   libx11-dev
   python3 python3-pytest python3-pil
   fonts-ipafont-gothic
-  nsis osslsigncode openssl python3-pefile
+  nsis osslsigncode openssl python3-pefile python3-yaml
+  dpkg-dev lintian man-db
 )
 
 missing=()

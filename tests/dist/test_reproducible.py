@@ -1,6 +1,7 @@
-"""The same sources built again in another tree at another path give the same release files,
-byte for byte. Only what the release needs is built there (the lumivex target, then the dist
-tool), with the build type and signing environment of the first build."""
+"""The same sources built again in another tree at another path give the same release files and
+Debian package, byte for byte. Only what the release needs is built there (the lumivex target,
+then the dist tool; the package's own tree), with the build type and signing environment of
+the first build."""
 
 import os
 import re
@@ -8,6 +9,8 @@ import shutil
 import subprocess
 import tempfile
 from pathlib import Path
+
+import pytest
 
 from conftest import ROOT, WIN_DIR
 from make_dist import source_date_epoch
@@ -34,26 +37,48 @@ def run(command, **options):
     assert result.returncode == 0, f"{' '.join(map(str, command))}:\n{result.stdout}{result.stderr}"
 
 
-def test_a_second_build_elsewhere_gives_the_same_release_files(release):
+@pytest.fixture(scope="module")
+def second(request):
+    """A copy of the sources at another path, removed afterwards unless a test failed there
+    (its builds are then kept for a look)."""
     scratch = Path(tempfile.mkdtemp(prefix="lumivex-second-build-"))
-    second = scratch / "another" / "checkout"
+    checkout = scratch / "another" / "checkout"
     for name in source_files(ROOT):
-        (second / name).parent.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(ROOT / name, second / name)
+        (checkout / name).parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(ROOT / name, checkout / name)
+    failed_before = request.session.testsfailed
+    yield checkout
+    if request.session.testsfailed == failed_before:
+        shutil.rmtree(scratch)
+
+
+def same_source_date():
+    return dict(os.environ, SOURCE_DATE_EPOCH=str(source_date_epoch(ROOT)))
+
+
+def test_a_second_build_elsewhere_gives_the_same_release_files(release, second):
     tree = second / "build" / "win"
     run(["cmake", "-S", second, "-B", tree, "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake",
          f"-DCMAKE_BUILD_TYPE={build_type(WIN_DIR)}"], cwd=second)
     run(["cmake", "--build", tree, "--target", "lumivex", "-j", "2"])
     dist = second / "build" / "dist"
     run(["/usr/bin/python3", second / "tools" / "dist" / "make_dist.py",
-         "--saver", tree / "lumivex.scr", "--out", dist],
-        env=dict(os.environ, SOURCE_DATE_EPOCH=str(source_date_epoch(ROOT))))
+         "--saver", tree / "lumivex.scr", "--out", dist], env=same_source_date())
 
     pairs = {"lumivex.scr": (WIN_DIR / "lumivex.scr", tree / "lumivex.scr")}
     pairs.update({name: (release.folder / name, dist / name)
                   for name in (release.setup.name, release.zip.name, "SHA256SUMS")})
     differing = [name for name, (first, again) in pairs.items()
                  if first.read_bytes() != again.read_bytes()]
-    # Kept for a look when they differ.
     assert differing == [], f"built again in {second}, these differ from the first build"
-    shutil.rmtree(scratch)
+
+
+def test_a_second_build_elsewhere_gives_the_same_debian_package(release, second):
+    debs = sorted(release.folder.glob("lumivex_*_amd64.deb"))
+    assert len(debs) == 1, f"expected one package in {release.folder} (run `make deb`)"
+    dist = second / "build" / "dist"
+    run(["/usr/bin/python3", second / "tools" / "dist" / "make_deb.py",
+         "--build", second / "build" / "deb", "--out", dist], env=same_source_date())
+    again = dist / debs[0].name
+    assert again.read_bytes() == debs[0].read_bytes(), \
+        f"built again in {second}: compare with diffoscope or `dpkg-deb -c`"

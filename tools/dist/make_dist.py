@@ -5,10 +5,14 @@
     lumivex-<version>-win64.zip   lumivex.scr, README.txt, the font licence and
                                   THIRD-PARTY-NOTICES.txt
     SHA256SUMS                    for both, in sha256sum's format
+    winget/                       the three files of a winget manifest for the installer
+
 
     make_dist.py [--saver build/win/lumivex.scr] [--link-map <saver>.map] [--out build/dist]
 
 The notices are those of the runtime libraries that the linker's map of lumivex.scr names.
+RELEASE_URL, the https:// folder the files will be published in, gives the manifest its
+installer URL; without it the URL is a placeholder.
 
 With SIGN_PFX (a PKCS#12 file) and SIGN_PASS (its password) in the environment, lumivex.scr,
 the uninstaller and the installer are signed. Nothing in the output depends on the time or
@@ -29,6 +33,7 @@ from product import read_product  # noqa: E402
 from release_zip import write_zip  # noqa: E402
 from notices import NoticeError, notices_text  # noqa: E402
 from signing import Signer, write_password_file  # noqa: E402
+from winget import WingetError, release_url, write_manifests  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
 INSTALLER = ROOT / "installer"
@@ -124,6 +129,7 @@ def make_dist(saver, out, link_map=None):
             raise DistError(f"{needed} is missing; build it with 'make win'")
     product = read_product(saver)
     epoch = source_date_epoch()
+    release_url()  # a bad RELEASE_URL stops the release before anything is replaced
     out.mkdir(parents=True, exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="lumivex-dist-") as temporary:
         stage = Path(temporary)
@@ -149,6 +155,10 @@ def make_dist(saver, out, link_map=None):
         released = [shutil.copyfile(path, out / path.name) for path in (setup, archive)]
     sums = "".join(f"{sha256(path)}  {path.name}\n" for path in sorted(released))
     (out / "SHA256SUMS").write_text(sums)
+    setup = out / product.setup_name
+    if not write_manifests(out / "winget", product, setup.name, sha256(setup)):
+        print("make_dist: RELEASE_URL is not set; the winget manifest's InstallerUrl is a "
+              "placeholder", file=sys.stderr)
     return out, sums
 
 
@@ -160,7 +170,7 @@ def main(argv):
     args = parser.parse_args(argv[1:])
     try:
         out, sums = make_dist(args.saver, args.out, args.link_map)
-    except (DistError, NoticeError, ValueError, RuntimeError, OSError) as error:
+    except (DistError, NoticeError, WingetError, ValueError, RuntimeError, OSError) as error:
         print(f"make_dist: {error}", file=sys.stderr)
         return 1
     signed = " (signed)" if os.environ.get("SIGN_PFX") else ""
