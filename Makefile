@@ -42,7 +42,7 @@ dist: deps win
 # The Debian package of the Linux program, built in a tree of its own (build/deb) with
 # Debian's build flags, into build/dist.
 deb: deps
-	@/usr/bin/python3 tools/dist/make_deb.py --build build/deb --out build/dist
+	@/usr/bin/python3 tools/dist/make_deb.py --build build/deb --out build/dist --jobs $(JOBS)
 
 asan:
 	@cmake -S . -B build/asan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DLUMIVEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """`make deb`: the Debian package of the Linux program, lumivex_<version>_amd64.deb.
 
-    make_deb.py [--build build/deb] [--out build/dist]
+    make_deb.py [--build build/deb] [--out build/dist] [--jobs N]
 
 Builds lumivex in a tree of its own with Debian's build flags (dpkg-buildflags: all hardening, no
 debug information, the source folder mapped to "." so that no build path is left in the
@@ -54,15 +54,21 @@ def run(command, **options):
 
 
 def package_version():
-    """The version of the newest entry of the packaging's changelog ("2.53-1")."""
+    """The version of the newest entry of the packaging's changelog ("2.53-1"), which must be
+    a packaging of the project's version."""
     first = (PACKAGING / "changelog").read_text().splitlines()[0]
-    found = re.match(r"^lumivex \(([^)]+)\)", first)
+    found = re.match(r"^lumivex \((([^)-]+)-[^)]+)\)", first)
     if not found:
         raise DistError(f"{PACKAGING / 'changelog'} does not start with a lumivex entry")
+    project = re.search(r"project\(lumivex VERSION ([0-9.]+)",
+                        (ROOT / "CMakeLists.txt").read_text()).group(1)
+    if found.group(2) != project:
+        raise DistError(f"{PACKAGING / 'changelog'} ends at version {found.group(1)}, but the "
+                        f"project is at {project}: add an entry for it")
     return found.group(1)
 
 
-def build_program(tree):
+def build_program(tree, jobs):
     """lumivex built with Debian's flags in `tree`; returns its path."""
     # No debug information: it is stripped anyway, and the build id, a hash taken before the
     # strip, would change with whatever of the build's folders it records.
@@ -73,7 +79,7 @@ def build_program(tree):
     run(["cmake", "-S", ROOT, "-B", tree, "-DCMAKE_BUILD_TYPE=None",
          f"-DCMAKE_CXX_FLAGS={flags['CPPFLAGS']} {flags['CXXFLAGS']}",
          f"-DCMAKE_EXE_LINKER_FLAGS={flags['LDFLAGS']}"], cwd=ROOT)
-    run(["cmake", "--build", tree, "--target", "lumivex", "-j", str(os.cpu_count() or 2)])
+    run(["cmake", "--build", tree, "--target", "lumivex", "-j", str(jobs)])
     return tree / "lumivex"
 
 
@@ -135,6 +141,7 @@ def control_file(stage, scratch):
     (stage / "DEBIAN").mkdir(mode=0o755)
     run(["dpkg-gencontrol", "-plumivex", f"-T{substvars}", f"-P{stage}",
          f"-f{source / 'debian' / 'files'}"], cwd=source)
+    (stage / "DEBIAN" / "control").chmod(0o644)  # whatever the umask
 
 
 def normalize(stage, epoch):
@@ -149,11 +156,11 @@ def normalize(stage, epoch):
         os.utime(path, (epoch, epoch))
 
 
-def make_deb(tree, out):
+def make_deb(tree, out, jobs):
     tree, out = Path(tree).resolve(), Path(out).resolve()
     epoch = source_date_epoch()
     version = package_version()
-    program = build_program(tree)
+    program = build_program(tree, jobs)
     out.mkdir(parents=True, exist_ok=True)
     target = out / f"lumivex_{version}_amd64.deb"
     with tempfile.TemporaryDirectory(prefix="lumivex-deb-") as temporary:
@@ -176,9 +183,10 @@ def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--build", default=ROOT / "build" / "deb")
     parser.add_argument("--out", default=ROOT / "build" / "dist")
+    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     args = parser.parse_args(argv[1:])
     try:
-        target = make_deb(args.build, args.out)
+        target = make_deb(args.build, args.out, args.jobs)
     except (DistError, OSError) as error:
         print(f"make_deb: {error}", file=sys.stderr)
         return 1
