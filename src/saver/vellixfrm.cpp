@@ -242,6 +242,15 @@ bool TVellixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         return true;
       }
       return false;
+    case WM_ACTIVATEAPP:
+      // Another program took the foreground (its dialog, a notification that takes the focus):
+      // the keys the user presses now go to it, so they could no longer end the saver that
+      // still covers it. The system sends this straight to the window procedure, past the
+      // message filter. Activation moving between our own windows (another monitor's, the
+      // password prompt) sends none. Closed through the queue, so that a password prompt is not
+      // shown in the middle of the system's activation change.
+      if (!wParam && IsPrimary && !PreviewParent) ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
+      return false;
     case WM_DISPLAYCHANGE:
       if (IsPrimary && !PreviewParent) {
         Monitors.Rebuild();

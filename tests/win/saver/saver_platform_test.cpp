@@ -1,5 +1,6 @@
-// The saver window against input beyond the keys and the three mouse buttons: the side
-// buttons and pen or touch contacts.
+// The saver window against what the system does beside the keys and the three mouse buttons:
+// deactivation sent straight to the window procedure, the side buttons and pen or touch
+// contacts.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -91,6 +92,44 @@ TEST_P(SaverPressTest, ClosesTheSaver) {
   ::PostMessageA(VellixForm->Handle(), GetParam().message, GetParam().wParam, MAKELPARAM(200, 100));
   HandleQueuedMessages();
   EXPECT_TRUE(App().Terminated());
+}
+
+// The system sends WM_ACTIVATEAPP to the window procedure when another program takes the
+// foreground (FALSE) or when the saver's own program gets it (TRUE).
+TEST_F(SaverPlatformTest, LosingTheForegroundToAnotherProgramClosesTheSaver) {
+  const struct {
+    const char* name;
+    BOOL active;
+    bool closes;
+  } cases[] = {{"another program takes the foreground", FALSE, true}, {"the saver's program gets it", TRUE, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    StartSaver({{0, 0, 640, 480}, {640, 0, 1280, 480}});
+    HandleQueuedMessages();
+    ASSERT_FALSE(App().Terminated());
+    ::SendMessageA(VellixForm->Handle(), WM_ACTIVATEAPP, c.active, 0);
+    if (c.closes) {
+      EXPECT_TRUE(PumpUntil(App(), [&] { return App().Terminated(); }));
+    } else {
+      HandleQueuedMessages();
+      EXPECT_FALSE(App().Terminated());
+    }
+  }
+}
+
+// Activation moving between the saver's own windows (from one monitor's to another's) is no
+// other program taking the foreground.
+TEST_F(SaverPlatformTest, ActivationMovingToAnotherMonitorsWindowLeavesTheSaverRunning) {
+  StartSaver({{0, 0, 640, 480}, {640, 0, 1280, 480}});
+  HandleQueuedMessages();
+  HWND secondary = (*VellixForm->SecondaryForms)[0]->Handle();
+  ::SetActiveWindow(secondary);
+  HandleQueuedMessages();
+  ::SetActiveWindow(VellixForm->Handle());
+  HandleQueuedMessages();
+  EXPECT_FALSE(App().Terminated());
 }
 
 }  // namespace
