@@ -251,6 +251,14 @@ bool TVellixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
       // shown in the middle of the system's activation change.
       if (!wParam && IsPrimary && !PreviewParent) ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
       return false;
+    case WM_SYSCOMMAND:
+      // The system asks the foreground window to start the screen saver; over a running saver
+      // that would start a second one.
+      if (!PreviewParent && (wParam & 0xFFF0) == SC_SCREENSAVE) {
+        result = 0;
+        return true;
+      }
+      return false;
     case WM_DISPLAYCHANGE:
       if (IsPrimary && !PreviewParent) {
         Monitors.Rebuild();

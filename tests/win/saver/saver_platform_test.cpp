@@ -1,6 +1,6 @@
 // The saver window against what the system does beside the keys and the three mouse buttons:
 // deactivation sent straight to the window procedure, the side buttons and pen or touch
-// contacts.
+// contacts, and the system's request to start a screen saver.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -17,6 +17,7 @@
 #include "saver/vellixfrm.h"
 #include "settings/configure_args.h"
 #include "support/case_name.h"
+#include "support/import_hook.h"
 #include "support/pump.h"
 
 namespace {
@@ -128,6 +129,38 @@ TEST_F(SaverPlatformTest, ActivationMovingToAnotherMonitorsWindowLeavesTheSaverR
   ::SetActiveWindow(secondary);
   HandleQueuedMessages();
   ::SetActiveWindow(VellixForm->Handle());
+  HandleQueuedMessages();
+  EXPECT_FALSE(App().Terminated());
+}
+
+// What reaches the system's default window procedure. A request to start a screen saver is
+// recorded and not passed on: under Wine the secure variant is a private command of its own.
+std::vector<WPARAM> systemCommands;
+WNDPROC realDefWindowProc = nullptr;
+
+LRESULT WINAPI RecordingDefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SYSCOMMAND) {
+    systemCommands.push_back(wParam);
+    if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
+  }
+  return realDefWindowProc(window, message, wParam, lParam);
+}
+
+// The system asks the foreground window to start the screen saver (the secure flag in the low
+// bits when it will lock): the default procedure would start one over the running saver.
+TEST_F(SaverPlatformTest, TheSystemsRequestToStartASaverIsSwallowed) {
+  StartSaver({{0, 0, 640, 480}, {640, 0, 1280, 480}});
+  ImportHook hook("user32.dll", "DefWindowProcA", reinterpret_cast<void*>(&RecordingDefWindowProc));
+  ASSERT_TRUE(hook.Hooked());
+  realDefWindowProc = hook.Original<WNDPROC>();
+  systemCommands.clear();
+  const WPARAM requests[] = {SC_SCREENSAVE, SC_SCREENSAVE | 0x0001 /* SCF_ISSECURE */};
+  for (HWND window : {VellixForm->Handle(), (*VellixForm->SecondaryForms)[0]->Handle()}) {
+    for (WPARAM request : requests) EXPECT_EQ(::SendMessageA(window, WM_SYSCOMMAND, request, 0), 0);
+  }
+  // Other system commands still reach the default procedure: the hook sees them.
+  ::SendMessageA(VellixForm->Handle(), WM_SYSCOMMAND, SC_HOTKEY, 0);
+  EXPECT_EQ(systemCommands, std::vector<WPARAM>{SC_HOTKEY});
   HandleQueuedMessages();
   EXPECT_FALSE(App().Terminated());
 }
