@@ -70,6 +70,8 @@ class TVellixForm : public TForm {
   RECT ChooseRect();
   void BuildRainField();
   void AddSecondary(const RECT& rect);
+  // A preview only: takes the host's client size when it has changed.
+  void FollowHost();
   void DisplayStateChanged(DisplayState state);
   // Polls the field's pacer and shows on the window what a step drew.
   void StepRain();

@@ -1,6 +1,7 @@
-// The saver window against what the system does beside the keys and the three mouse buttons:
-// deactivation sent straight to the window procedure, the side buttons and pen or touch
-// contacts, and the system's request to start a screen saver.
+// The saver window against what the system does beside the queued input that the message
+// filter sees: deactivation sent straight to the window procedure, the side buttons and pen or
+// touch contacts, the system's request to start a screen saver, and a preview host with a
+// border that changes its size.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -162,6 +163,72 @@ TEST_F(SaverPlatformTest, TheSystemsRequestToStartASaverIsSwallowed) {
   ::SendMessageA(VellixForm->Handle(), WM_SYSCOMMAND, SC_HOTKEY, 0);
   EXPECT_EQ(systemCommands, std::vector<WPARAM>{SC_HOTKEY});
   HandleQueuedMessages();
+  EXPECT_FALSE(App().Terminated());
+}
+
+// A top-level window with a border (of the system's static class), standing in for a host
+// whose client area is smaller than its window.
+class FramedHost {
+ public:
+  FramedHost(int width, int height)
+      : handle_(::CreateWindowExA(WS_EX_CLIENTEDGE, "STATIC", "", WS_POPUP | WS_BORDER | WS_VISIBLE | WS_CLIPCHILDREN,
+                                  20, 20, width, height, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr)) {}
+  ~FramedHost() { ::DestroyWindow(handle_); }
+  FramedHost(const FramedHost&) = delete;
+  FramedHost& operator=(const FramedHost&) = delete;
+  HWND Handle() const { return handle_; }
+  void Resize(int width, int height) {
+    ::SetWindowPos(handle_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+ private:
+  HWND handle_;
+};
+
+SIZE ClientSize(HWND window) {
+  RECT client{};
+  ::GetClientRect(window, &client);
+  return {client.right, client.bottom};
+}
+
+// Whether the preview fills the host's client area exactly, with a field of that size.
+::testing::AssertionResult FillsClientArea(HWND host, const TVellixForm& preview) {
+  const SIZE want = ClientSize(host);
+  RECT placed{};
+  ::GetWindowRect(preview.Handle(), &placed);
+  ::MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&placed), 2);
+  if (placed.left != 0 || placed.top != 0 || placed.right != want.cx || placed.bottom != want.cy)
+    return ::testing::AssertionFailure() << "the preview lies at " << placed.left << "," << placed.top << " to "
+                                         << placed.right << "," << placed.bottom << " in a client area of "
+                                         << want.cx << " x " << want.cy;
+  if (!preview.RainField) return ::testing::AssertionFailure() << "no rain field";
+  const Vellix& rain = *preview.RainField;
+  const int columns = want.cx / rain.BaseSheet().cellWidth + 1;
+  const int rows = want.cy / rain.BaseSheet().cellHeight + 1;
+  if (rain.GridColumns() != columns || rain.GridRows() != rows)
+    return ::testing::AssertionFailure() << "a field of " << rain.GridColumns() << " x " << rain.GridRows()
+                                         << " cells, not " << columns << " x " << rows;
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(SaverPlatformTest, PreviewFillsTheClientAreaOfAFramedHostAndFollowsItsSize) {
+  FramedHost host(300, 200);
+  const SIZE client = ClientSize(host.Handle());
+  ASSERT_LT(client.cx, 300) << "the host has no border";
+  PreviewParent = host.Handle();
+  RunAsSaver = true;
+  CreateSaver();
+  EXPECT_TRUE(FillsClientArea(host.Handle(), *VellixForm));
+
+  // Larger glyphs once wider than 320 pixels, smaller ones again below.
+  const SIZE sizes[] = {{420, 330}, {180, 140}, {420, 330}};
+  for (const SIZE size : sizes) {
+    SCOPED_TRACE(std::to_string(size.cx) + " x " + std::to_string(size.cy));
+    host.Resize(size.cx, size.cy);
+    EXPECT_TRUE(PumpUntil(App(), [&] { return FillsClientArea(host.Handle(), *VellixForm); }))
+        << FillsClientArea(host.Handle(), *VellixForm).message();
+    ASSERT_TRUE(VellixForm->RainField && VellixForm->RainField->IsConfigured());
+  }
   EXPECT_FALSE(App().Terminated());
 }
 
