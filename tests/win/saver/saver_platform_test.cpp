@@ -81,8 +81,8 @@ struct PressCase {
 const PressCase kPresses[] = {
     {"first side button", WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON1, XBUTTON1)},
     {"second side button", WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON2, XBUTTON2)},
-    // Pointer 1, new, in range, in contact, primary, first button.
-    {"pen or touch contact", 0x0246 /* WM_POINTERDOWN */, 0x00000001 | (0x0001u | 0x0002u | 0x0004u | 0x2000u | 0x0010u) << 16},
+    // Pointer 1; new, in range, in contact, first button, primary.
+    {"pen or touch contact", 0x0246 /* WM_POINTERDOWN */, MAKEWPARAM(1, 0x0001 | 0x0002 | 0x0004 | 0x0010 | 0x2000)},
 };
 
 class SaverPressTest : public SaverPlatformTest, public ::testing::WithParamInterface<PressCase> {};
