@@ -1,7 +1,7 @@
 """What Windows does to a running saver beside the keys and the three mouse buttons: another
-program taking the foreground (WM_ACTIVATEAPP, sent straight to the window procedure, which Wine
-does not send across processes by itself), the side buttons of a mouse, the saver's own password
-prompt taking the activation, and a preview host with a border that changes its size."""
+program taking the foreground (WM_ACTIVATEAPP, sent here straight to the window procedure as
+the system does), with and without a password, the side buttons of a mouse, the saver's own
+password prompt taking the activation, and a preview host with a border that changes its size."""
 
 import pytest
 
@@ -51,16 +51,18 @@ def provider(desk):
     set_password_option(desk, None)
 
 
-def test_the_password_prompt_taking_the_activation_does_not_close_the_saver(desk, helper, provider):
-    """The prompt is a window of the saver's own thread: it takes the activation from the
-    saver's window while it asks, which is no other program taking the foreground."""
+def test_losing_the_foreground_asks_the_password_and_its_prompt_does_not_close_the_saver(
+        desk, helper, provider):
+    """Losing the foreground closes the saver as input does, through the password check. The
+    prompt is a window of the saver's own thread: taking the activation from the saver's window
+    while it asks is no other program taking the foreground, and asks nothing more."""
     set_password_option(desk, ("REG_DWORD", "1"))
     provider.show_prompt_for(3000)
     helper.set_cursor(*START)
     saver = desk.start("/s")
-    wait_for_windows(helper, SAVER_CLASS)
+    [window] = wait_for_windows(helper, SAVER_CLASS)
 
-    desk.key("a")
+    helper.ask("send", window["hwnd"], WM_ACTIVATEAPP, 0, OTHER_THREAD)
     wait_for(lambda: "answered no" in provider.lines(), timeout=30, what="the provider to refuse")
     assert saver.keeps_running(), "the saver closed although the provider said no"
     assert len(provider.questions()) == 1, provider.lines()
