@@ -88,6 +88,31 @@ FunctionEnd
   System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i ${active}, p 0, i ${SPIF_UPDATE_AND_BROADCAST})'
 !macroend
 
+; Sets $0 to 1 when the installer runs as the local system account (S-1-5-18), as software
+; deployment tools run silent installs, else 0. That account's screen saver is nobody's: the
+; users get Lumivex through the screen-saver policy (see the README).
+Function RunsAsLocalSystem
+  StrCpy $0 0
+  System::Call 'kernel32::GetCurrentProcess() p .r1'
+  System::Call 'advapi32::OpenProcessToken(p r1, i 8, *p .r2) i .r3' ; TOKEN_QUERY
+  ${If} $3 <> 0
+    ; TOKEN_USER: its first member points at the account's SID. Asked once for its size.
+    System::Call 'advapi32::GetTokenInformation(p r2, i 1, p 0, i 0, *i .r4) i .r3' ; TokenUser
+    System::Alloc $4
+    Pop $5
+    System::Call 'advapi32::GetTokenInformation(p r2, i 1, p r5, i r4, *i .r4) i .r3'
+    ${If} $3 <> 0
+      System::Call '*$5(p .r6)'
+      System::Call 'advapi32::IsWellKnownSid(p r6, i 22) i .r3' ; WinLocalSystemSid
+      ${If} $3 <> 0
+        StrCpy $0 1
+      ${EndIf}
+    ${EndIf}
+    System::Free $5
+    System::Call 'kernel32::CloseHandle(p r2)'
+  ${EndIf}
+FunctionEnd
+
 !macro REFUSE_WITHOUT_ADMIN what
   UserInfo::GetAccountType
   Pop $0
@@ -153,6 +178,11 @@ Function .onInit
   ClearErrors
   ${GetOptions} $0 "/KEEPSAVER" $1
   ${IfNot} ${Errors}
+    SectionSetFlags ${SecCurrent} 0
+  ${EndIf}
+  ; Nor as the local system account: its own screen saver is never shown to anyone.
+  Call RunsAsLocalSystem
+  ${If} $0 == 1
     SectionSetFlags ${SecCurrent} 0
   ${EndIf}
 FunctionEnd

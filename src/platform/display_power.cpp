@@ -4,15 +4,17 @@
 
 namespace {
 
-// GUID_CONSOLE_DISPLAY_STATE, spelled out: the SDK defines it only where initguid.h comes first.
-constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+// GUID_SESSION_DISPLAY_STATUS, spelled out: the SDK defines it only where initguid.h comes first.
+// The display of this session, the one the saver is on, rather than the physical console's: in a
+// Remote Desktop session or behind a switched user the console's display is another one.
+constexpr GUID kSessionDisplayStatus = {0x2b84c20e, 0xad23, 0x4ddf, {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
 
 }  // namespace
 
 std::optional<DisplayState> DisplayStateOf(WPARAM wParam, LPARAM lParam) {
   if (wParam != PBT_POWERSETTINGCHANGE || !lParam) return std::nullopt;
   const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
-  if (!::IsEqualGUID(setting->PowerSetting, kConsoleDisplayState) || setting->DataLength < sizeof(DWORD)) {
+  if (!::IsEqualGUID(setting->PowerSetting, kSessionDisplayStatus) || setting->DataLength < sizeof(DWORD)) {
     return std::nullopt;
   }
   DWORD state = 0;
@@ -25,4 +27,4 @@ std::optional<DisplayState> DisplayStateOf(WPARAM wParam, LPARAM lParam) {
 }
 
 DisplayStateWatch::DisplayStateWatch(HWND window)
-    : registration_(::RegisterPowerSettingNotification(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE)) {}
+    : registration_(::RegisterPowerSettingNotification(window, &kSessionDisplayStatus, DEVICE_NOTIFY_WINDOW_HANDLE)) {}

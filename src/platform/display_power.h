@@ -9,7 +9,7 @@
 
 #include "base/win_handles.h"
 
-// The values of GUID_CONSOLE_DISPLAY_STATE. "Dimmed" may come without an "off" after it.
+// The values of GUID_SESSION_DISPLAY_STATUS. "Dimmed" may come without an "off" after it.
 enum class DisplayState { Off = 0, On = 1, Dimmed = 2 };
 
 // The display state a WM_POWERBROADCAST message carries; nothing for every other broadcast.

@@ -104,12 +104,16 @@ void WindowPicture::Present() {
   changed_.Take(showing_);
   WindowDc window(window_);
   for (const PixelRect& area : showing_) Show(window.Get(), area);
+  // The next drawing writes the pixels these copies read (the picture's own, the strip's):
+  // GDI must have done them by then, not hold them back in its batch.
+  ::GdiFlush();
 }
 
 void WindowPicture::Paint(HDC dc, const RECT& area) {
   const PixelRect inside{std::max<std::int32_t>(0, area.left), std::max<std::int32_t>(0, area.top),
                          std::min<std::int32_t>(Width(), area.right), std::min<std::int32_t>(Height(), area.bottom)};
   if (inside.left < inside.right && inside.top < inside.bottom) Show(dc, inside);
+  ::GdiFlush();  // as after presenting
 }
 
 void WindowPicture::Clear() {

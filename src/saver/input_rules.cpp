@@ -1,6 +1,6 @@
-// The saver's closing rule. Only presses and activation changes close it: releases, the
-// wheel, characters and double-clicks follow a press or are harmless, and a mouse that
-// merely trembles on the desk must not end the saver.
+// The saver's closing rule. Only presses (of any key, any mouse button, a touch or a pen) and
+// activation changes close it: releases, the wheel, characters and double-clicks follow a
+// press or are harmless, and a mouse that merely trembles on the desk must not end the saver.
 #include "saver/input_rules.h"
 
 #include <cstdint>
@@ -18,6 +18,8 @@ constexpr std::uint32_t kMouseMove = 0x0200;
 constexpr std::uint32_t kLeftButtonDown = 0x0201;
 constexpr std::uint32_t kRightButtonDown = 0x0204;
 constexpr std::uint32_t kMiddleButtonDown = 0x0207;
+constexpr std::uint32_t kSideButtonDown = 0x020B;  // WM_XBUTTONDOWN: either side button
+constexpr std::uint32_t kPointerDown = 0x0246;     // a touch or pen contact, when not promoted to a button
 
 bool ClosesAlways(std::uint32_t message) {
   switch (message) {
@@ -29,6 +31,8 @@ bool ClosesAlways(std::uint32_t message) {
     case kLeftButtonDown:
     case kRightButtonDown:
     case kMiddleButtonDown:
+    case kSideButtonDown:
+    case kPointerDown:
       return true;
     default:
       return false;

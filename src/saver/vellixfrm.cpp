@@ -38,6 +38,18 @@ constexpr int kShortestPauseMs = 5;
 // that often.
 constexpr int kLongestPauseMs = 100;
 
+// The part of the host a preview fills: its client area, inside any border the host has. A
+// host that is gone gives an empty one.
+RECT HostClientRect(HWND host) {
+  RECT client{};
+  if (!::GetClientRect(host, &client)) return RECT{};
+  return client;
+}
+
+bool SameSize(const RECT& a, const RECT& b) {
+  return a.right - a.left == b.right - b.left && a.bottom - a.top == b.bottom - b.top;
+}
+
 }  // namespace
 
 TVellixForm::TVellixForm(TApplication* owner, SettingsApplier applySettings)
@@ -63,9 +75,7 @@ void TVellixForm::CreateParams(CreateParamsRecord& params) {
 RECT TVellixForm::ChooseRect() {
   if (PreviewParent) {
     SetCursorHidden(false);
-    RECT host{};
-    ::GetWindowRect(PreviewParent, &host);
-    return RECT{0, 0, host.right - host.left, host.bottom - host.top};
+    return HostClientRect(PreviewParent);
   }
   if (!IsPrimary) return ScreenRect;
 
@@ -162,6 +172,7 @@ void TVellixForm::IdleStep(TApplication*, bool& done) {
     Close();
     return;
   }
+  if (PreviewParent) FollowHost();
   // With the display off nothing is polled or drawn, and the loop sleeps until a message comes.
   if (displayOff_) {
     done = true;
@@ -187,6 +198,14 @@ int TVellixForm::PauseBeforeNextPass() const {
     for (const TVellixForm* secondary : *SecondaryForms) nearer(*secondary);
   }
   return std::max(pause, kShortestPauseMs);
+}
+
+// A host may change size while the preview runs (a settings page laid out again, a resizable
+// host): the preview keeps filling its client area, with a field built for the new size.
+void TVellixForm::FollowHost() {
+  const RECT client = HostClientRect(PreviewParent);
+  if (client.right <= 0 || client.bottom <= 0 || SameSize(client, ScreenRect)) return;
+  PlaceAt(client);
 }
 
 void TVellixForm::StepRain() {
@@ -239,6 +258,23 @@ bool TVellixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
       if (const auto state = DisplayStateOf(wParam, lParam); state && IsPrimary) {
         DisplayStateChanged(*state);
         result = TRUE;
+        return true;
+      }
+      return false;
+    case WM_ACTIVATEAPP:
+      // Another program took the foreground (its dialog, a notification that takes the focus):
+      // the keys the user presses now go to it, so they could no longer end the saver that
+      // still covers it. The system sends this straight to the window procedure, past the
+      // message filter. Activation moving between our own windows (another monitor's, the
+      // password prompt) sends none. Closed through the queue, so that a password prompt is not
+      // shown in the middle of the system's activation change.
+      if (!wParam && IsPrimary && !PreviewParent) ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
+      return false;
+    case WM_SYSCOMMAND:
+      // The system asks the foreground window to start the screen saver; over a running saver
+      // that would start a second one.
+      if (!PreviewParent && (wParam & 0xFFF0) == SC_SCREENSAVE) {
+        result = 0;
         return true;
       }
       return false;

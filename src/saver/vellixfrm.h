@@ -2,9 +2,10 @@
 // secondary per further monitor), a child of the system's preview host, or a child of the
 // settings dialog's preview panel. Each window owns one rain field over its own canvas; the
 // primary drives every field from the application's idle time and, full-screen, closes the
-// saver on user input through the application's message filter. The primary stops every field
-// while the display is off, and the full-screen primary keeps one window on every monitor as
-// monitors come and go.
+// saver on user input through the application's message filter, and when another program takes
+// the foreground. The primary stops every field while the display is off, the full-screen
+// primary keeps one window on every monitor as monitors come and go, and a preview keeps filling
+// its host's client area as the host changes size.
 #pragma once
 
 #include <windows.h>
@@ -70,6 +71,8 @@ class TVellixForm : public TForm {
   RECT ChooseRect();
   void BuildRainField();
   void AddSecondary(const RECT& rect);
+  // A preview only: takes the host's client size when it has changed.
+  void FollowHost();
   void DisplayStateChanged(DisplayState state);
   // Polls the field's pacer and shows on the window what a step drew.
   void StepRain();

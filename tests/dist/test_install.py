@@ -140,9 +140,12 @@ def wait_for_dialog(machine, accept, what):
 
 def test_uninstall_while_the_saver_runs_removes_it_at_restart_and_says_so(machine):
     """The uninstaller as a user sees it: its page says the settings stay, and a running
-    saver, which Windows will not delete, is left for the next restart with a word to the user."""
+    saver, which Windows will not delete, is left for the next restart with a word to the user.
+    The saver runs as its settings dialog: the full-screen saver ends as soon as another
+    program's window (the uninstaller's) takes the foreground, and the dialog keeps the file
+    in use just the same."""
     assert machine.install("/S") == 0
-    saver = machine.session.spawn(INSTALLED_SAVER, "/s")
+    saver = machine.session.spawn(INSTALLED_SAVER, "/c")
     wait_for(lambda: any(w["class"] == "TVellixForm" and w["visible"]
                          for w in json.loads(ask_helper(machine, "windows"))),
              timeout=APPEAR_TIMEOUT, interval=0.5, what="the installed saver's window")

@@ -1,5 +1,5 @@
-// A host window has no border, so its window rectangle and its client area are the same:
-// a preview that fills the host's window rectangle then fills its client area exactly.
+// A plain host window has no border, so its window rectangle and its client area are the
+// same; a framed one has a border and a sunken edge around a smaller client area.
 #include "host_windows.h"
 
 namespace {
@@ -22,15 +22,21 @@ HostWindows::~HostWindows() {
   UnregisterClassW(kClassName, instance);
 }
 
-HWND HostWindows::Create(int width, int height, int x, int y, bool fragile) {
-  HWND window = CreateWindowExW(0, kClassName, L"Lumivex test host", WS_POPUP | WS_VISIBLE, x, y,
-                                width, height, nullptr, nullptr, instance, nullptr);
+HWND HostWindows::Create(int width, int height, int x, int y, bool fragile, bool framed) {
+  HWND window = CreateWindowExW(framed ? WS_EX_CLIENTEDGE : 0, kClassName, L"Lumivex test host",
+                                WS_POPUP | WS_VISIBLE | (framed ? WS_BORDER : 0), x, y, width, height,
+                                nullptr, nullptr, instance, nullptr);
   if (window != nullptr) windows.emplace(window, UniqueWindow(window));
   if (window != nullptr && fragile) SetPropW(window, kFragile, reinterpret_cast<HANDLE>(1));
   return window;
 }
 
 bool HostWindows::Destroy(HWND window) { return windows.erase(window) > 0; }
+
+bool HostWindows::Resize(HWND window, int width, int height) {
+  if (windows.count(window) == 0) return false;
+  return SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+}
 
 long HostWindows::Heard(HWND window) const {
   if (windows.count(window) == 0) return -1;

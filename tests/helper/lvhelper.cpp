@@ -53,6 +53,14 @@ const std::map<std::string, CommandSpec>& Commands() {
          HWND window = hosts.Create(Number(a[0]), Number(a[1]), Number(a[2]), Number(a[3]), true);
          return window ? HandleText(window) : std::string("error: CreateWindowEx failed");
        }}},
+      {"framedhost", {4, "framedhost WIDTH HEIGHT X Y", [](HostWindows& hosts, const Arguments& a) {
+         HWND window = hosts.Create(Number(a[0]), Number(a[1]), Number(a[2]), Number(a[3]), false, true);
+         return window ? HandleText(window) : std::string("error: CreateWindowEx failed");
+       }}},
+      {"resize", {3, "resize HWND WIDTH HEIGHT", [](HostWindows& hosts, const Arguments& a) {
+         return hosts.Resize(HandleFromText(a[0]), Number(a[1]), Number(a[2]))
+                    ? std::string("ok") : std::string("error: not a host window");
+       }}},
       {"mutex", {1, "mutex NAME", [](HostWindows&, const Arguments& a) {
          UniqueKernelHandle mutex(OpenMutexA(SYNCHRONIZE, FALSE, a[0].c_str()));
          return std::string(mutex ? "held" : "free");
@@ -83,6 +91,16 @@ const std::map<std::string, CommandSpec>& Commands() {
                                     static_cast<WPARAM>(std::strtoull(a[2].c_str(), nullptr, 0)),
                                     static_cast<LPARAM>(std::strtoll(a[3].c_str(), nullptr, 0)));
          return posted ? std::string("ok") : std::string("error: PostMessage failed");
+       }}},
+      // As the system sends a message straight to a window procedure (activation, for one),
+      // bypassing the queue; a receiver that hangs cannot hold the helper up for long.
+      {"send", {4, "send HWND MESSAGE WPARAM LPARAM", [](HostWindows&, const Arguments& a) {
+         DWORD_PTR result = 0;
+         LRESULT sent = SendMessageTimeoutW(HandleFromText(a[0]), static_cast<UINT>(Number(a[1])),
+                                            static_cast<WPARAM>(std::strtoull(a[2].c_str(), nullptr, 0)),
+                                            static_cast<LPARAM>(std::strtoll(a[3].c_str(), nullptr, 0)),
+                                            SMTO_ABORTIFHUNG, 10000, &result);
+         return sent ? std::to_string(result) : std::string("error: SendMessageTimeout failed");
        }}},
       {"resources", {1, "resources HWND", [](HostWindows&, const Arguments& a) {
          return ProcessResourcesText(HandleFromText(a[0]));

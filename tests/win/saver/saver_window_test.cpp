@@ -601,12 +601,12 @@ TEST_F(SaverWindowTest, InitMessageReloadsTheSettingsOfEveryMonitor) {
 
 // A display-state notification as the system sends it to a registered window.
 void SendDisplayState(HWND window, DWORD state) {
-  constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+  constexpr GUID kSessionDisplayStatus = {0x2b84c20e, 0xad23, 0x4ddf, {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
   struct {
     POWERBROADCAST_SETTING setting;
     BYTE room[sizeof(DWORD)];
   } message{};
-  message.setting.PowerSetting = kConsoleDisplayState;
+  message.setting.PowerSetting = kSessionDisplayStatus;
   message.setting.DataLength = sizeof(DWORD);
   std::memcpy(message.setting.Data, &state, sizeof state);
   EXPECT_EQ(::SendMessageA(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&message)), TRUE);
