@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -308,10 +309,10 @@ TEST_F(SaverWindowTest, NoGdiObjectPerStepPerRebuildOrPerWindow) {
 class PreviewTest : public SaverWindowTest {
  protected:
   // Starts the system's preview inside `host`, as /p does.
-  void StartPreview(const TestWindow& host) {
+  void StartPreview(const TestWindow& host, SettingsApplier settings = BuiltInSettings) {
     PreviewParent = host.Handle();
     RunAsSaver = true;
-    CreateSaver();
+    CreateSaver(settings);
     VellixForm->Show();
   }
 };
@@ -347,18 +348,28 @@ TEST_F(PreviewTest, DestroyingTheHostEndsTheLoop) {
   EXPECT_TRUE(PumpUntil(App(), [&] { return App().Terminated(); }, 5000));
 }
 
-// Every cell of the picture is black or one glyph of the grey sheet tinted with one of the three
-// colours: the rain draws whole cells on its grid, from sheets tinted in advance.
-TEST_F(PreviewTest, PreviewDrawsTintedGlyphsOnItsGrid) {
+// Every cell of the picture is what the field holds there: black where it is empty, else one
+// glyph of the grey sheet tinted with the colour of the cell's role (trail, head, or passed by a
+// riser). The colours are our own, each with red and blue apart, so a swap of the two channels
+// or of two roles shows.
+TEST_F(PreviewTest, PreviewDrawsEachCellInTheColourOfItsRole) {
+  static const Color kTrail = 0x00C06020, kHead = 0x00FFE0A0, kPassed = 0x00402008;
+  auto settings = [](Vellix& rainField) {
+    MemorySettingControls controls;
+    controls.Set(SettingId::NormalColor, static_cast<std::int32_t>(kTrail));
+    controls.Set(SettingId::LightColor, static_cast<std::int32_t>(kHead));
+    controls.Set(SettingId::DarkColor, static_cast<std::int32_t>(kPassed));
+    controls.Set(SettingId::Inversion, 120);
+    ConfigureRainField(rainField, ConfigureArgsFrom(controls));
+  };
   const int width = 320, height = 240;
   TestWindow host(20, 20, width, height);
-  StartPreview(host);
+  StartPreview(host, settings);
   Vellix& rain = *VellixForm->RainField;
   const int cellWidth = rain.BaseSheet().cellWidth, cellHeight = rain.BaseSheet().cellHeight;
 
   GdiImageFactory images;
   auto sheet = images.LoadResource("INDEX_S");
-  const Color colours[] = {0x00009000, 0x0088FF88, 0x00006000};
   auto tinted = [](Color colour, Color grey) {
     Color result = 0;
     for (int shift = 0; shift < 24; shift += 8) {
@@ -366,47 +377,46 @@ TEST_F(PreviewTest, PreviewDrawsTintedGlyphsOnItsGrid) {
     }
     return result;
   };
+  auto colourOf = [](CellState state) -> Color {
+    switch (state) {
+      case CellNormal: return kTrail;
+      case CellLight: return kHead;
+      case CellDark: return kPassed;
+      default: return 0;
+    }
+  };
 
   Picture canvas;
-  auto capture = [&] { canvas = ClientPicture(VellixForm->Handle()); };
-  // Black, or one glyph of the sheet tinted with one of the three colours.
-  enum class CellLook { Black, Glyph, Other };
-  auto lookOf = [&](int cx, int cy) {
-    bool black = true;
-    for (int y = 0; y < cellHeight && black; ++y)
-      for (int x = 0; x < cellWidth && black; ++x)
-        black = canvas.At(cx * cellWidth + x, cy * cellHeight + y) == 0;
-    if (black) return CellLook::Black;
-    for (int glyph = 0; glyph < 50; ++glyph) {
-      for (Color colour : colours) {
-        bool same = true;
-        for (int y = 0; y < cellHeight && same; ++y)
-          for (int x = 0; x < cellWidth && same; ++x)
-            same = canvas.At(cx * cellWidth + x, cy * cellHeight + y) ==
-                   tinted(colour, sheet->GetPixel(x, glyph * cellHeight + y));
-        if (same) return CellLook::Glyph;
-      }
+  // Whether the picture's cell shows black (colour 0) or one glyph tinted with `colour`.
+  auto shows = [&](int cx, int cy, Color colour) {
+    for (int glyph = 0; glyph < (colour ? 50 : 1); ++glyph) {
+      bool same = true;
+      for (int y = 0; y < cellHeight && same; ++y)
+        for (int x = 0; x < cellWidth && same; ++x)
+          same = canvas.At(cx * cellWidth + x, cy * cellHeight + y) ==
+                 (colour ? tinted(colour, sheet->GetPixel(x, glyph * cellHeight + y)) : 0);
+      if (same) return true;
     }
-    return CellLook::Other;
+    return false;
   };
-  auto cellMatches = [&](int cx, int cy) { return lookOf(cx, cy) != CellLook::Other; };
-  auto glyphCells = [&] {
-    int glyphs = 0;
-    for (int cy = 0; cy < height / cellHeight; ++cy)
-      for (int cx = 0; cx < width / cellWidth; ++cx) glyphs += lookOf(cx, cy) == CellLook::Glyph;
-    return glyphs;
-  };
+  std::map<CellState, int> seen;
   ASSERT_TRUE(PumpUntil(App(), [&] {
-    capture();
-    return glyphCells() > 100;
+    seen.clear();
+    for (int cy = 0; cy < height / cellHeight; ++cy)
+      for (int cx = 0; cx < width / cellWidth; ++cx) ++seen[rain.Cell(cx, cy)];
+    return seen[CellNormal] > 100 && seen[CellLight] > 0 && seen[CellDark] > 0;
   }));
+  // The field stands still until the next idle pass, and its last step is on the window.
+  canvas = ClientPicture(VellixForm->Handle());
 
   int mismatches = 0;
   std::string first;
   for (int cy = 0; cy < height / cellHeight; ++cy)
     for (int cx = 0; cx < width / cellWidth; ++cx) {
-      if (cellMatches(cx, cy)) continue;
+      const CellState state = rain.Cell(cx, cy);
+      if (shows(cx, cy, colourOf(state))) continue;
       if (mismatches++ == 0) {
+        first = "cell " + std::to_string(cx) + "," + std::to_string(cy) + " in state " + std::to_string(state) + ": ";
         char text[32];
         for (int y = 0; y < cellHeight; ++y)
           for (int x = 0; x < cellWidth; ++x) {
@@ -415,7 +425,7 @@ TEST_F(PreviewTest, PreviewDrawsTintedGlyphsOnItsGrid) {
           }
       }
     }
-  EXPECT_EQ(mismatches, 0) << "first mismatching cell: " << first;
+  EXPECT_EQ(mismatches, 0) << "first mismatching " << first;
 }
 
 TEST(MonitorListTest, FallsBackToTheScreenClipBox) {
