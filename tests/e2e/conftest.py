@@ -134,10 +134,11 @@ class Helper:
 class Saver:
     """One lumivex.scr process started by a test; what Wine reports about it goes to `log`."""
 
-    def __init__(self, process, switches, log):
+    def __init__(self, process, switches, log, desk):
         self.process = process
         self.switches = switches
         self.log = log
+        self.desk = desk
 
     @property
     def running(self):
@@ -150,6 +151,11 @@ class Saver:
         except subprocess.TimeoutExpired:
             raise TimeoutError(f"lumivex.scr {' '.join(map(str, self.switches))} still running after "
                                f"{timeout} s") from None
+
+    def keeps_running(self, box=None):
+        """Whether it still runs after what the test just did, seen by the steps it draws on
+        screen (see Desk.runs_on)."""
+        return self.desk.runs_on(self, box)
 
 
 class Desk:
@@ -177,7 +183,7 @@ class Desk:
         early under Wine says nothing otherwise."""
         process, log = self.session.spawn_logged("saver", program or self.saver_path,
                                                  *switches, **popen_args)
-        saver = Saver(process, switches, log)
+        saver = Saver(process, switches, log, self)
         self.savers.append(saver)
         return saver
 

@@ -73,7 +73,7 @@ def test_saver_runs_on_until_the_provider_agrees(desk, helper, provider, value):
 
     desk.key("a")
     assert wait_for_questions(provider, 1) == [f"asked {window}"]
-    assert desk.runs_on(saver), "the saver closed although the provider said no"
+    assert saver.keeps_running(), "the saver closed although the provider said no"
 
     provider.answer("yes")
     desk.key("a")
@@ -91,7 +91,7 @@ def test_after_a_refusal_the_mouse_counts_from_where_it_stands(desk, helper, pro
     desk.move_to(*refused_at)
     wait_for_questions(provider, 1)
     desk.move_to(refused_at[0] + 5, refused_at[1] + 5)  # 11 px from the start, 5 from here
-    assert desk.runs_on(saver)
+    assert saver.keeps_running()
     assert len(provider.questions()) == 1
 
     provider.answer("yes")
@@ -129,7 +129,7 @@ def test_a_prompt_that_pumps_messages_is_never_asked_again_while_it_asks(desk, h
         desk.move_to(START[0] + 40 * (step + 1), START[1] + 30)
         helper.post(window, WM_CLOSE)
     wait_for(lambda: "answered no" in provider.lines(), timeout=30, what="the first answer")
-    assert desk.runs_on(saver), "the saver closed although the provider said no"
+    assert saver.keeps_running(), "the saver closed although the provider said no"
     assert_asked_one_at_a_time(provider.lines())
 
     provider.answer("yes")
