@@ -43,8 +43,9 @@ WS_EX_TOPMOST = 0x00000008
 APPEAR_TIMEOUT = 60
 EXIT_TIMEOUT = 30
 # A saver that must not close has run on once it has drawn this many steps after what the test
-# did: it draws a step only after taking every message that came before, so by the second the
-# test's input has been read and judged.
+# did: it draws a step only after taking every message that came before, and Wine reads the X
+# server's input only when the queue is empty, so by the last of them the test's input has been
+# read and judged, however late the busy machine let it arrive.
 STEPS_AFTER = 3
 
 
