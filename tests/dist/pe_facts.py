@@ -22,7 +22,7 @@ def _resources(pe, kind):
         for named in entry.directory.entries:
             for language in named.directory.entries:
                 data = language.data.struct
-                yield pe.get_data(data.OffsetToData, data.Size)
+                yield named.id, pe.get_data(data.OffsetToData, data.Size)
 
 
 def _section_name(pe, section):
@@ -43,9 +43,11 @@ class PeFacts:
             self.machine = pe.FILE_HEADER.Machine
             self.timestamp = pe.FILE_HEADER.TimeDateStamp
             self.sections = [_section_name(pe, s) for s in pe.sections]
-            self.manifests = [data.decode("utf-8", errors="replace")
-                              for data in _resources(pe, RT_MANIFEST)]
-            self.icons = set(_resources(pe, RT_ICON))
+            # Resource id -> text; Windows applies the manifest of id 1 as the program starts.
+            self.manifest_texts = {number: data.decode("utf-8", errors="replace")
+                                   for number, data in _resources(pe, RT_MANIFEST)}
+            self.manifests = list(self.manifest_texts.values())
+            self.icons = {data for _, data in _resources(pe, RT_ICON)}
         finally:
             pe.close()
 

@@ -16,7 +16,8 @@ import pytest
 
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests" / "harness"))
-from winenv import WineSession, holds_for, log_tail, wait_for, wine  # noqa: E402
+from winenv import WineSession, log_tail, wait_for, wine  # noqa: E402
+from xscreen import ScreenReader  # noqa: E402
 import screen  # noqa: E402
 
 WIN_DIR = Path(os.environ.get("LUMIVEX_WIN_DIR", ROOT / "build" / "win"))
@@ -41,8 +42,11 @@ WS_EX_TOPMOST = 0x00000008
 # Generous: the machine may be busy; a wait ends as soon as its condition holds.
 APPEAR_TIMEOUT = 60
 EXIT_TIMEOUT = 30
-# How long something must NOT happen (a saver that must not close) before we believe it.
-QUIET_SECONDS = 2.5
+# A saver that must not close has run on once it has drawn this many steps after what the test
+# did: it draws a step only after taking every message that came before, and Wine reads the X
+# server's input only when the queue is empty, so by the last of them the test's input has been
+# read and judged, however late the busy machine let it arrive.
+STEPS_AFTER = 3
 
 
 class HelperError(RuntimeError):
@@ -131,10 +135,11 @@ class Helper:
 class Saver:
     """One lumivex.scr process started by a test; what Wine reports about it goes to `log`."""
 
-    def __init__(self, process, switches, log):
+    def __init__(self, process, switches, log, desk):
         self.process = process
         self.switches = switches
         self.log = log
+        self.desk = desk
 
     @property
     def running(self):
@@ -148,8 +153,10 @@ class Saver:
             raise TimeoutError(f"lumivex.scr {' '.join(map(str, self.switches))} still running after "
                                f"{timeout} s") from None
 
-    def keeps_running(self, seconds=QUIET_SECONDS):
-        return holds_for(lambda: self.running, seconds)
+    def keeps_running(self, box=None):
+        """Whether it still runs after what the test just did, seen by the steps it draws on
+        screen (see Desk.runs_on)."""
+        return self.desk.runs_on(self, box)
 
 
 class Desk:
@@ -177,7 +184,7 @@ class Desk:
         early under Wine says nothing otherwise."""
         process, log = self.session.spawn_logged("saver", program or self.saver_path,
                                                  *switches, **popen_args)
-        saver = Saver(process, switches, log)
+        saver = Saver(process, switches, log, self)
         self.savers.append(saver)
         return saver
 
@@ -208,11 +215,45 @@ class Desk:
     def wait_for_covered_screen(self):
         """Waits until windows cover the whole screen (a window is mapped before it is drawn)
         and returns that screenshot."""
-        def covered():
-            image = self.screenshot("covered")
-            return None if screen.uncovered_tiles(image) else image
-        return wait_for(covered, timeout=APPEAR_TIMEOUT, interval=0.5,
-                        what="windows to cover the whole screen")
+        with ScreenReader(self.session.display, (0, 0, *self.session.screen_size)) as reader:
+            def covered():
+                image = reader.shot()
+                return None if screen.uncovered_tiles(image) else image
+            return wait_for(covered, timeout=APPEAR_TIMEOUT, interval=0.1,
+                            what="windows to cover the whole screen")
+
+    def runs_on(self, saver, box=None):
+        """Whether `saver` still runs after what the test just did: waits until the part of the
+        screen it draws on (`box`: left, top, width, height; default the whole screen) has
+        changed STEPS_AFTER times, each a later step, or until the process has ended. Nothing
+        else may change in `box` meanwhile."""
+        box = box or (0, 0, *self.session.screen_size)
+        with ScreenReader(self.session.display, box) as reader:
+            seen = {"last": reader.checksum(), "changes": 0}
+
+            def stepped_or_ended():
+                if not saver.running:
+                    return True
+                now = reader.checksum()
+                if now != seen["last"]:
+                    seen["last"] = now
+                    seen["changes"] += 1
+                return seen["changes"] >= STEPS_AFTER
+
+            wait_for(stepped_or_ended, timeout=APPEAR_TIMEOUT, interval=0.05,
+                     what=f"lumivex.scr to draw {STEPS_AFTER} more steps in {box}")
+        return saver.running
+
+    def answers(self, saver, window, probes=STEPS_AFTER):
+        """Whether `saver` still runs after what the test just did, for a saver that draws
+        nothing: its window answers `probes` probes in turn, each only once the saver takes its
+        queue again, and the process is still there."""
+        try:
+            for _ in range(probes):
+                self.helper.ask("probe", window)
+        except HelperError:
+            return False
+        return saver.running
 
     def registry(self, *args):
         self.session.reg(*args)

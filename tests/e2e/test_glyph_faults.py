@@ -33,8 +33,8 @@ def test_a_missing_or_damaged_sheet_is_reported_and_the_saver_still_ends(
     box = wait_for_box(helper)
     assert box["text"] == text and box["buttons"] == ["OK"]
     helper.click(box["hwnd"], "OK")
-    wait_for_windows(helper, SAVER_CLASS)
-    assert saver.keeps_running(), "the saver ended (or crashed) after the box"
+    [window] = wait_for_windows(helper, SAVER_CLASS)
+    assert desk.answers(saver, window["hwnd"]), "the saver ended (or crashed) after the box"
     if host:
         helper.destroy(host)
     else:

@@ -45,15 +45,9 @@ def test_preview_ignores_input(desk, helper, host):
     desk.click(3)
     desk.key("a")
     helper.post(window["hwnd"], WM_KEYDOWN, VK_A, 1)
-    assert preview.keeps_running(), "the preview closed on input"
+    # What a preview draws does not reach the X screen under Wine: its window is probed instead.
+    assert desk.answers(preview, window["hwnd"]), "the preview closed on input"
     assert of_class(helper.windows(), SAVER_CLASS, visible=True)
-
-
-def test_preview_ends_when_its_host_is_destroyed(desk, helper, host):
-    preview, _ = start_preview(desk, helper, host)
-    helper.destroy(host)
-    assert preview.wait_exit(timeout=15) == 0
-    assert not of_class(helper.windows(), SAVER_CLASS)
 
 
 def test_second_preview_broadcasts_and_ends_at_once(desk, helper, host):
@@ -104,6 +98,7 @@ def test_preview_ends_and_frees_its_mutex_whenever_its_host_goes(desk, helper, s
         gone_at = time.monotonic()
     assert preview.wait_exit() == 0
     print(f"{stage}: ended {time.monotonic() - gone_at:.2f} s after its host went")
+    assert not of_class(helper.windows(), SAVER_CLASS)
     assert helper.dialogs() == [], "a message box was left behind"
     assert helper.ask("mutex", "VellixMutex") == "free"
     # So the next preview runs rather than broadcasting and ending.

@@ -99,7 +99,8 @@ def test_dialog_opens_beside_a_running_saver(desk, helper):
     assert full_screen["style"] & WS_POPUP
     settings, dialog = open_dialog(desk, helper)
 
-    assert saver.keeps_running(), "the saver closed when the dialog opened"
+    # Only the saver draws in the screen's corner; the dialog and its preview are in the middle.
+    assert saver.keeps_running(box=(0, 0, 160, 120)), "the saver closed when the dialog opened"
     windows = helper.windows()
     assert of_class(windows, SAVER_CLASS, visible=True)
     tops = [w["hwnd"] for w in windows if w["parent"] == 0 and w["visible"]]

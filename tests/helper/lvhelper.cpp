@@ -102,6 +102,12 @@ const std::map<std::string, CommandSpec>& Commands() {
                                             SMTO_ABORTIFHUNG, 10000, &result);
          return sent ? std::to_string(result) : std::string("error: SendMessageTimeout failed");
        }}},
+      // Answered only once the window's thread takes its queue again: a sign that it runs on.
+      {"probe", {1, "probe HWND", [](HostWindows&, const Arguments& a) {
+         DWORD_PTR result = 0;
+         return SendMessageTimeoutW(HandleFromText(a[0]), WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result)
+                    ? std::string("answered") : std::string("error: no answer");
+       }}},
       {"resources", {1, "resources HWND", [](HostWindows&, const Arguments& a) {
          return ProcessResourcesText(HandleFromText(a[0]));
        }}},

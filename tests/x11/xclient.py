@@ -6,6 +6,8 @@ import ctypes
 
 _Window = ctypes.c_ulong
 _CLIENT_MESSAGE = 33
+_GRAB_MODE_ASYNC = 1
+_CURRENT_TIME = 0
 
 
 class _ClientMessage(ctypes.Structure):
@@ -42,6 +44,11 @@ def _load_x11():
     x11.XSendEvent.argtypes = [ctypes.c_void_p, _Window, ctypes.c_int, ctypes.c_long, ctypes.POINTER(_ClientMessage)]
     x11.XFree.argtypes = [ctypes.c_void_p]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XGrabKeyboard.argtypes = [ctypes.c_void_p, _Window, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
+    x11.XGrabPointer.argtypes = [ctypes.c_void_p, _Window, ctypes.c_int, ctypes.c_uint, ctypes.c_int, ctypes.c_int,
+                                 _Window, ctypes.c_ulong, ctypes.c_ulong]
+    for name in ("XUngrabKeyboard", "XUngrabPointer"):
+        getattr(x11, name).argtypes = [ctypes.c_void_p, ctypes.c_ulong]
     return x11
 
 
@@ -98,6 +105,18 @@ class XClient:
         event.data[0] = self.x11.XInternAtom(self.display, b"WM_DELETE_WINDOW", 0)
         self.x11.XSendEvent(self.display, window, 0, 0, ctypes.byref(event))
         self._sync()
+
+    def grab_keyboard_and_pointer(self):
+        """Grabs the keyboard and the pointer as a screen locker would, and lets them go again;
+        returns the two X statuses (0: GrabSuccess, 1: AlreadyGrabbed, another client has it)."""
+        keyboard = self.x11.XGrabKeyboard(self.display, self.root, 0, _GRAB_MODE_ASYNC, _GRAB_MODE_ASYNC,
+                                          _CURRENT_TIME)
+        pointer = self.x11.XGrabPointer(self.display, self.root, 0, 0, _GRAB_MODE_ASYNC, _GRAB_MODE_ASYNC,
+                                        0, 0, _CURRENT_TIME)
+        self.x11.XUngrabKeyboard(self.display, _CURRENT_TIME)
+        self.x11.XUngrabPointer(self.display, _CURRENT_TIME)
+        self._sync()
+        return keyboard, pointer
 
     def top_level(self):
         """The root's children as (window, name, (x, y, width, height)), bottom to top."""

@@ -20,51 +20,13 @@
 #include "platform/gdi_surface.h"
 #include "platform/window_picture.h"
 #include "support/gdi_objects.h"
+#include "support/picture.h"
+#include "support/test_window.h"
 
 namespace {
 
-// A visible, borderless, black window with a DC of its own, as the saver window is.
-class PlainWindow {
- public:
-  PlainWindow(int x, int width, int height) {
-    static const bool registered = [] {
-      WNDCLASSA windowClass{};
-      windowClass.style = CS_OWNDC;
-      windowClass.lpfnWndProc = ::DefWindowProcA;
-      windowClass.hInstance = ::GetModuleHandleA(nullptr);
-      windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
-      windowClass.lpszClassName = "TestRainWindow";
-      return ::RegisterClassA(&windowClass) != 0;
-    }();
-    (void)registered;
-    handle_ = ::CreateWindowExA(WS_EX_TOPMOST, "TestRainWindow", "", WS_POPUP | WS_VISIBLE, x, 0, width, height,
-                                nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    // Let the first erase happen now, not in the middle of the comparison.
-    ::UpdateWindow(handle_);
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
-  }
-  ~PlainWindow() { ::DestroyWindow(handle_); }
-  PlainWindow(const PlainWindow&) = delete;
-  PlainWindow& operator=(const PlainWindow&) = delete;
-  HWND Handle() const { return handle_; }
-
- private:
-  HWND handle_;
-};
-
-// The window's pixels, read through a bitmap (Wine reads no pixels straight off a window DC).
-std::vector<Color> PixelsOf(HWND window, int width, int height) {
-  DibImage copy(width, height);
-  WindowDc dc(window);
-  ::BitBlt(copy.Dc(), 0, 0, width, height, dc.Get(), 0, 0, SRCCOPY);
-  ::GdiFlush();
-  std::vector<Color> pixels;
-  pixels.reserve(static_cast<std::size_t>(width) * height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) pixels.push_back(copy.GetPixel(x, y));
-  return pixels;
-}
+// The window's pixels, one row after the other.
+std::vector<Color> PixelsOf(const TestWindow& window) { return ClientPicture(window.Handle()).pixels; }
 
 std::string FirstDifference(const std::vector<Color>& expected, const std::vector<Color>& actual, int width) {
   for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -133,8 +95,8 @@ TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
 
   for (const auto& size : sizes) {
     SCOPED_TRACE(size.name);
-    PlainWindow direct(0, size.width, size.height);
-    PlainWindow kept(512, size.width, size.height);
+    TestWindow direct(0, 0, size.width, size.height);
+    TestWindow kept(512, 0, size.width, size.height);
     GdiImageFactory screenImages;
     DibImageFactory dibImages;
     WindowCanvas directCanvas(direct.Handle());
@@ -157,8 +119,8 @@ TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
     for (int step = 0; step < kSteps; ++step) {
       if (step % (kSteps / 3) == 0) both([&](Vellix& field) { Configure(field, phases[step / (kSteps / 3)]); });
       both([](Vellix& field) { field.OnSoftTimer(); });
-      const std::vector<Color> expected = PixelsOf(direct.Handle(), size.width, size.height);
-      const std::vector<Color> actual = PixelsOf(kept.Handle(), size.width, size.height);
+      const std::vector<Color> expected = PixelsOf(direct);
+      const std::vector<Color> actual = PixelsOf(kept);
       if (expected != actual && differentSteps++ == 0)
         firstDifference = "step " + std::to_string(step) + " " + FirstDifference(expected, actual, size.width);
       if (step == kSteps - 1)
@@ -171,19 +133,19 @@ TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
 }
 
 TEST(WindowPicture, PaintsAnyPartAgainFromWhatItKeeps) {
-  PlainWindow window(0, 200, 100);
+  TestWindow window(0, 0, 200, 100);
   WindowPicture picture(window.Handle());
   DibImage glyph(10, 15);
   for (int y = 0; y < 15; ++y)
     for (int x = 0; x < 10; ++x) glyph.SetPixel(x, y, static_cast<Color>(0x00102030 + x + 16 * y));
   picture.CopyFrom(glyph, 0, 0, 10, 15, 95, 40);
   // Nothing reaches the window until the picture is presented or painted.
-  EXPECT_EQ(PixelsOf(window.Handle(), 200, 100)[40 * 200 + 95], 0u);
+  EXPECT_EQ(PixelsOf(window)[40 * 200 + 95], 0u);
 
   WindowDc dc(window.Handle());
   const RECT part{90, 45, 110, 60};
   picture.Paint(dc.Get(), part);
-  const std::vector<Color> pixels = PixelsOf(window.Handle(), 200, 100);
+  const std::vector<Color> pixels = PixelsOf(window);
   for (int y = 40; y < 55; ++y)
     for (int x = 95; x < 105; ++x) {
       const bool inPart = y >= part.top && x < part.right;
@@ -192,7 +154,7 @@ TEST(WindowPicture, PaintsAnyPartAgainFromWhatItKeeps) {
 
   picture.Clear();
   picture.Present();
-  for (Color pixel : PixelsOf(window.Handle(), 200, 100)) ASSERT_EQ(pixel, 0u);
+  for (Color pixel : PixelsOf(window)) ASSERT_EQ(pixel, 0u);
 }
 
 // Whatever is drawn, on the grid of cells or off it, the picture shows, paints and reads back
@@ -200,7 +162,7 @@ TEST(WindowPicture, PaintsAnyPartAgainFromWhatItKeeps) {
 // are gone.
 TEST(WindowPicture, HoldsWhatAPlainBitmapHoldsWhateverIsDrawn) {
   constexpr int kWidth = 64, kHeight = 50;  // 6 x 4 cells of 10 x 15, the last ones cut
-  PlainWindow window(0, kWidth, kHeight);
+  TestWindow window(0, 0, kWidth, kHeight);
   WindowPicture picture(window.Handle());
   DibImage plain(kWidth, kHeight);
   auto sheet = std::make_unique<DibImage>(10, 45);
@@ -245,7 +207,7 @@ TEST(WindowPicture, HoldsWhatAPlainBitmapHoldsWhateverIsDrawn) {
       sheet.reset();
     }
     picture.Present();
-    const std::vector<Color> shown = PixelsOf(window.Handle(), kWidth, kHeight);
+    const std::vector<Color> shown = PixelsOf(window);
     for (int y = 0; y < kHeight; ++y)
       for (int x = 0; x < kWidth; ++x) {
         ASSERT_EQ(shown[y * kWidth + x], plain.GetPixel(x, y)) << "shown at " << x << "," << y;
@@ -259,26 +221,22 @@ TEST(WindowPicture, HoldsWhatAPlainBitmapHoldsWhateverIsDrawn) {
     ::PatBlt(dc.Get(), 0, 0, kWidth, kHeight, BLACKNESS);
     picture.Paint(dc.Get(), RECT{-10, 5, 35, 100});
   }
-  const std::vector<Color> painted = PixelsOf(window.Handle(), kWidth, kHeight);
+  const std::vector<Color> painted = PixelsOf(window);
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x)
       ASSERT_EQ(painted[y * kWidth + x], y >= 5 && x < 35 ? plain.GetPixel(x, y) : 0u) << x << "," << y;
 
   picture.Clear();
   picture.Present();
-  for (Color pixel : PixelsOf(window.Handle(), kWidth, kHeight)) ASSERT_EQ(pixel, 0u);
+  for (Color pixel : PixelsOf(window)) ASSERT_EQ(pixel, 0u);
 }
 
 // Stepping and presenting make no GDI object; a rebuilt field replaces its sheets, and
 // destroying the field and the picture gives back everything they made.
 TEST(WindowPicture, StepsMakeNoGdiObjectAndNothingIsLeftBehind) {
-  PlainWindow window(0, 400, 300);
+  TestWindow window(0, 0, 400, 300);
+  ASSERT_TRUE(GdiCountSeesANewObject());
   const int atStart = LiveGdiObjects();
-  ASSERT_GE(atStart, 0) << "no GDI handle table in this process";
-  {
-    DibImage probe(4, 4);
-    ASSERT_EQ(LiveGdiObjects(), atStart + 2) << "the count does not see a bitmap and its DC";
-  }
   {
     DibImageFactory images;
     WindowPicture picture(window.Handle());

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -18,15 +19,15 @@
 #include "common/memory_setting_controls.h"
 #include "engine/vellix.h"
 #include "forms/application.h"
-#include "platform/dib_image.h"
 #include "platform/gdi_surface.h"
 #include "platform/monitors.h"
-#include "support/gdi_objects.h"
 #include "saver/vellixfrm.h"
 #include "settings/configure_args.h"
 #include "support/case_name.h"
+#include "support/gdi_objects.h"
 #include "support/picture.h"
 #include "support/pump.h"
+#include "support/test_window.h"
 
 namespace {
 
@@ -39,33 +40,6 @@ RECT WindowRect(HWND window) {
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
-
-// A plain top-level window of this process standing in for the system's preview host.
-class HostWindow {
- public:
-  HostWindow(int width, int height) {
-    static const bool registered = [] {
-      WNDCLASSA windowClass{};
-      windowClass.lpfnWndProc = ::DefWindowProcA;
-      windowClass.hInstance = ::GetModuleHandleA(nullptr);
-      windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
-      windowClass.lpszClassName = "TestPreviewHost";
-      return ::RegisterClassA(&windowClass) != 0;
-    }();
-    (void)registered;
-    handle_ = ::CreateWindowExA(0, "TestPreviewHost", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20, width, height,
-                                nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-  }
-  ~HostWindow() { Destroy(); }
-  HWND Handle() const { return handle_; }
-  void Destroy() {
-    if (handle_) ::DestroyWindow(handle_);
-    handle_ = nullptr;
-  }
-
- private:
-  HWND handle_ = nullptr;
-};
 
 class SaverWindowTest : public ::testing::Test {
  protected:
@@ -153,26 +127,73 @@ TEST_F(SaverWindowTest, EmptyMonitorListCoversTheWholeScreen) {
   EXPECT_TRUE(VellixForm->SecondaryForms->empty());
 }
 
-TEST_F(SaverWindowTest, ClosingPutsTheCursorBackAndEndsTheLoop) {
+// The mouse moved for real: Wine turns each move of the cursor into a WM_MOUSEMOVE, and the saver
+// measures it with GetCursorPos from where the cursor stood when the saver started. A tremble
+// leaves it running; a longer move closes it and puts the cursor back where it started.
+TEST_F(SaverWindowTest, RealMouseMoveClosesBeyondATrembleAndTheCursorGoesBack) {
+  const POINT start{320, 240};
+  ::SetCursorPos(start.x, start.y);
   UseMonitors({{0, 0, 640, 480}});
   CreateSaver();
   VellixForm->Show();
-  // One move of the cursor only: under Wine each warp of the pointer comes back later as a
-  // mouse move, which would close the saver windows of the tests that follow.
-  POINT start{};
-  ::GetCursorPos(&start);
-  VellixForm->CursorStart = {start.x + 40, start.y + 30};
-  VellixForm->Close();
+  std::vector<POINT> movesSeen;  // where the cursor was at each WM_MOUSEMOVE
+  App().OnMessage = [&, filter = App().OnMessage](MSG& message, bool& handled) {
+    if (message.message == WM_MOUSEMOVE) {
+      POINT at{};
+      ::GetCursorPos(&at);
+      movesSeen.push_back(at);
+    }
+    filter(message, handled);
+  };
+  auto seenAt = [&](POINT point) {
+    return std::any_of(movesSeen.begin(), movesSeen.end(),
+                       [point](POINT p) { return p.x == point.x && p.y == point.y; });
+  };
+
+  const POINT tremble{start.x + 5, start.y - 5};
+  ::SetCursorPos(tremble.x, tremble.y);
+  ASSERT_TRUE(PumpUntil(App(), [&] { return seenAt(tremble) || App().Terminated(); }))
+      << "no WM_MOUSEMOVE came for the tremble";
+  EXPECT_FALSE(App().Terminated()) << "a move of five pixels closed the saver";
+
+  ::SetCursorPos(start.x + 40, start.y + 30);
+  ASSERT_TRUE(PumpUntil(App(), [&] { return App().Terminated(); })) << "the long move did not close the saver";
   POINT cursor{};
   ::GetCursorPos(&cursor);
-  EXPECT_EQ(cursor.x, start.x + 40);
-  EXPECT_EQ(cursor.y, start.y + 30);
+  EXPECT_EQ(cursor.x, start.x);
+  EXPECT_EQ(cursor.y, start.y);
   EXPECT_EQ(VellixForm->RainField, nullptr);
-  EXPECT_TRUE(App().Terminated());
 }
 
-// Messages posted to the saver as the system would queue them: only presses, activation and
-// moves beyond five pixels close it; "LumivexInit" rebuilds the rain.
+// The cursor is hidden over the full-screen saver and shown over a preview, where the user
+// is still working in the settings.
+TEST_F(SaverWindowTest, CursorIsHiddenFullScreenAndShownOverAPreview) {
+  TestWindow host(20, 20, 300, 200);
+  const HCURSOR arrow = ::LoadCursorA(nullptr, IDC_ARROW);
+  const struct {
+    const char* name;
+    HWND previewHost;
+    HCURSOR expected;
+  } cases[] = {{"full screen", nullptr, nullptr}, {"preview", host.Handle(), arrow}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    UseMonitors({{0, 0, 640, 480}});
+    PreviewParent = c.previewHost;
+    RunAsSaver = c.previewHost != nullptr;  // as /p starts it
+    CreateSaver();
+    VellixForm->Show();
+    ::SetCursor(::LoadCursorA(nullptr, IDC_CROSS));
+    HWND window = VellixForm->Handle();
+    ::SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(::GetCursor(), c.expected);
+  }
+  ::SetCursor(arrow);
+}
+
+// Messages posted to the saver as the system would queue them reach its input rule through the
+// application's loop (which messages close is the rule's own business, tested on its own).
 struct FilterCase {
   const char* name;
   std::vector<UINT> messages;
@@ -185,13 +206,6 @@ const FilterCase kFilterCases[] = {
      {WM_KEYUP, WM_SYSKEYUP, WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP, WM_MOUSEWHEEL, WM_CHAR, WM_LBUTTONDBLCLK},
      false},
     {"key down", {WM_KEYDOWN}, true},
-    {"system key down", {WM_SYSKEYDOWN}, true},
-    {"left button down", {WM_LBUTTONDOWN}, true},
-    {"right button down", {WM_RBUTTONDOWN}, true},
-    {"middle button down", {WM_MBUTTONDOWN}, true},
-    {"application activation", {WM_ACTIVATEAPP}, true},
-    {"window activation", {WM_ACTIVATE}, true},
-    {"caption activation", {WM_NCACTIVATE}, true},
 };
 
 class SaverFilterTest : public SaverWindowTest, public ::testing::WithParamInterface<FilterCase> {};
@@ -218,40 +232,6 @@ TEST_P(SaverFilterTest, ClosesOnPressesOnly) {
   EXPECT_EQ(App().Terminated(), c.closes) << "messages seen: " << trail;
 }
 
-TEST_F(SaverWindowTest, InitMessageReconfiguresTheRain) {
-  UseMonitors({{0, 0, 640, 480}});
-  CreateSaver();
-  VellixForm->Show();
-  Vellix& rain = *VellixForm->RainField;
-  auto litCells = [&rain] {
-    int lit = 0;
-    for (int row = 0; row < rain.GridRows(); ++row)
-      for (int column = 0; column < rain.GridColumns(); ++column) lit += rain.Cell(column, row) != CellEmpty;
-    return lit;
-  };
-  ASSERT_TRUE(PumpUntil(App(), [&] { return litCells() > 20; }));
-  ::PostMessageA(VellixForm->Handle(), InitMessage, 0, 0);
-  MSG msg;
-  while (App().ProcessMessage(msg)) {
-  }
-  EXPECT_EQ(litCells(), 0);  // a fresh grid: the reload rebuilt the field
-  EXPECT_FALSE(App().Terminated());
-}
-
-// The client area of a window as pixels, copied through a bitmap of our own.
-std::vector<Color> ClientPixels(HWND window) {
-  RECT client{};
-  ::GetClientRect(window, &client);
-  DibImage copy(client.right, client.bottom);
-  WindowDc dc(window);
-  ::BitBlt(copy.Dc(), 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
-  ::GdiFlush();
-  std::vector<Color> pixels;
-  for (int y = 0; y < client.bottom; ++y)
-    for (int x = 0; x < client.right; ++x) pixels.push_back(copy.GetPixel(x, y));
-  return pixels;
-}
-
 // When a window that covered part of the saver goes away (the password prompt, say), that part
 // shows the rain that was there at once, painted from the picture the window keeps.
 TEST_F(SaverWindowTest, UncoveredPartShowsTheRainThatWasThere) {
@@ -260,19 +240,26 @@ TEST_F(SaverWindowTest, UncoveredPartShowsTheRainThatWasThere) {
   VellixForm->Show();
   HWND window = VellixForm->Handle();
   const RECT part{100, 90, 420, 300};
-  auto litInPart = [&](const std::vector<Color>& pixels) {
+  auto litInPart = [&](const Picture& picture) {
     int lit = 0;
     for (int y = part.top; y < part.bottom; ++y)
-      for (int x = part.left; x < part.right; ++x) lit += pixels[y * 640 + x] != 0;
+      for (int x = part.left; x < part.right; ++x) lit += picture.At(x, y) != 0;
     return lit;
   };
-  ASSERT_TRUE(PumpUntil(App(), [&] { return litInPart(ClientPixels(window)) > 3000; }));
+  ASSERT_TRUE(PumpUntil(App(), [&] { return litInPart(ClientPicture(window)) > 3000; }));
 
-  // No idle pass runs from here on, so the rain stands still.
-  const std::vector<Color> before = ClientPixels(window);
+  // No idle pass runs from here on, so the rain stands still. Wine keeps a window's pixels
+  // when another window covers it, so the part is blacked out here as a covering window would
+  // leave it on Windows; only the saver's own paint can bring the rain back.
+  const Picture before = ClientPicture(window);
+  {
+    WindowDc dc(window);
+    ::PatBlt(dc.Get(), part.left, part.top, part.right - part.left, part.bottom - part.top, BLACKNESS);
+  }
+  ASSERT_EQ(litInPart(ClientPicture(window)), 0) << "the part was not blacked out";
   ::InvalidateRect(window, &part, TRUE);
   ::UpdateWindow(window);
-  const std::vector<Color> after = ClientPixels(window);
+  const Picture after = ClientPicture(window);
   EXPECT_GT(litInPart(after), 3000);
   EXPECT_TRUE(after == before) << "the uncovered part is not what was there";
 }
@@ -300,8 +287,8 @@ TEST_F(SaverWindowTest, NoGdiObjectPerStepPerRebuildOrPerWindow) {
       ASSERT_TRUE(PumpUntil(App(), [&] { return passes >= goal; }));
     };
     idlePasses(10);
+    ASSERT_TRUE(GdiCountSeesANewObject());
     const int stepping = LiveGdiObjects();
-    ASSERT_GE(stepping, 0) << "no GDI handle table in this process";
     idlePasses(20);
     EXPECT_EQ(LiveGdiObjects(), stepping) << "after more steps";
     for (int rebuild = 0; rebuild < 3; ++rebuild) {
@@ -322,16 +309,16 @@ TEST_F(SaverWindowTest, NoGdiObjectPerStepPerRebuildOrPerWindow) {
 class PreviewTest : public SaverWindowTest {
  protected:
   // Starts the system's preview inside `host`, as /p does.
-  void StartPreview(const HostWindow& host) {
+  void StartPreview(const TestWindow& host, SettingsApplier settings = BuiltInSettings) {
     PreviewParent = host.Handle();
     RunAsSaver = true;
-    CreateSaver();
+    CreateSaver(settings);
     VellixForm->Show();
   }
 };
 
 TEST_F(PreviewTest, PreviewIsAChildFillingItsHost) {
-  HostWindow host(300, 200);
+  TestWindow host(20, 20, 300, 200);
   StartPreview(host);
   HWND preview = VellixForm->Handle();
   const LONG style = ::GetWindowLongA(preview, GWL_STYLE);
@@ -355,24 +342,34 @@ TEST_F(PreviewTest, PreviewIsAChildFillingItsHost) {
 }
 
 TEST_F(PreviewTest, DestroyingTheHostEndsTheLoop) {
-  HostWindow host(200, 150);
+  TestWindow host(20, 20, 200, 150);
   StartPreview(host);
   host.Destroy();
   EXPECT_TRUE(PumpUntil(App(), [&] { return App().Terminated(); }, 5000));
 }
 
-// Every cell of the picture is black or one glyph of the grey sheet tinted with one of the three
-// colours: the rain draws whole cells on its grid, from sheets tinted in advance.
-TEST_F(PreviewTest, PreviewDrawsTintedGlyphsOnItsGrid) {
+// Every cell of the picture is what the field holds there: black where it is empty, else one
+// glyph of the grey sheet tinted with the colour of the cell's role (trail, head, or passed by a
+// riser). The colours are our own, each with red and blue apart, so a swap of the two channels
+// or of two roles shows.
+TEST_F(PreviewTest, PreviewDrawsEachCellInTheColourOfItsRole) {
+  static const Color kTrail = 0x00C06020, kHead = 0x00FFE0A0, kPassed = 0x00402008;
+  auto settings = [](Vellix& rainField) {
+    MemorySettingControls controls;
+    controls.Set(SettingId::NormalColor, static_cast<std::int32_t>(kTrail));
+    controls.Set(SettingId::LightColor, static_cast<std::int32_t>(kHead));
+    controls.Set(SettingId::DarkColor, static_cast<std::int32_t>(kPassed));
+    controls.Set(SettingId::Inversion, 120);
+    ConfigureRainField(rainField, ConfigureArgsFrom(controls));
+  };
   const int width = 320, height = 240;
-  HostWindow host(width, height);
-  StartPreview(host);
+  TestWindow host(20, 20, width, height);
+  StartPreview(host, settings);
   Vellix& rain = *VellixForm->RainField;
   const int cellWidth = rain.BaseSheet().cellWidth, cellHeight = rain.BaseSheet().cellHeight;
 
   GdiImageFactory images;
   auto sheet = images.LoadResource("INDEX_S");
-  const Color colours[] = {0x00009000, 0x0088FF88, 0x00006000};
   auto tinted = [](Color colour, Color grey) {
     Color result = 0;
     for (int shift = 0; shift < 24; shift += 8) {
@@ -380,59 +377,55 @@ TEST_F(PreviewTest, PreviewDrawsTintedGlyphsOnItsGrid) {
     }
     return result;
   };
-
-  // Wine reads no pixels straight from a window DC; copy the window into a bitmap to read it.
-  auto snapshot = images.CreateBlank(width, height);
-  WindowCanvas window(VellixForm->Handle());
-  auto capture = [&] { ::BitBlt(static_cast<GdiImage&>(*snapshot).Dc(), 0, 0, width, height, window.Dc(), 0, 0, SRCCOPY); };
-  Image& canvas = *snapshot;
-  // Black, or one glyph of the sheet tinted with one of the three colours.
-  enum class CellLook { Black, Glyph, Other };
-  auto lookOf = [&](int cx, int cy) {
-    bool black = true;
-    for (int y = 0; y < cellHeight && black; ++y)
-      for (int x = 0; x < cellWidth && black; ++x)
-        black = canvas.GetPixel(cx * cellWidth + x, cy * cellHeight + y) == 0;
-    if (black) return CellLook::Black;
-    for (int glyph = 0; glyph < 50; ++glyph) {
-      for (Color colour : colours) {
-        bool same = true;
-        for (int y = 0; y < cellHeight && same; ++y)
-          for (int x = 0; x < cellWidth && same; ++x)
-            same = canvas.GetPixel(cx * cellWidth + x, cy * cellHeight + y) ==
-                   tinted(colour, sheet->GetPixel(x, glyph * cellHeight + y));
-        if (same) return CellLook::Glyph;
-      }
+  auto colourOf = [](CellState state) -> Color {
+    switch (state) {
+      case CellNormal: return kTrail;
+      case CellLight: return kHead;
+      case CellDark: return kPassed;
+      default: return 0;
     }
-    return CellLook::Other;
   };
-  auto cellMatches = [&](int cx, int cy) { return lookOf(cx, cy) != CellLook::Other; };
-  auto glyphCells = [&] {
-    int glyphs = 0;
-    for (int cy = 0; cy < height / cellHeight; ++cy)
-      for (int cx = 0; cx < width / cellWidth; ++cx) glyphs += lookOf(cx, cy) == CellLook::Glyph;
-    return glyphs;
+
+  Picture canvas;
+  // Whether the picture's cell shows black (colour 0) or one glyph tinted with `colour`.
+  auto shows = [&](int cx, int cy, Color colour) {
+    for (int glyph = 0; glyph < (colour ? 50 : 1); ++glyph) {
+      bool same = true;
+      for (int y = 0; y < cellHeight && same; ++y)
+        for (int x = 0; x < cellWidth && same; ++x)
+          same = canvas.At(cx * cellWidth + x, cy * cellHeight + y) ==
+                 (colour ? tinted(colour, sheet->GetPixel(x, glyph * cellHeight + y)) : 0);
+      if (same) return true;
+    }
+    return false;
   };
+  std::map<CellState, int> seen;
   ASSERT_TRUE(PumpUntil(App(), [&] {
-    capture();
-    return glyphCells() > 100;
+    seen.clear();
+    for (int cy = 0; cy < height / cellHeight; ++cy)
+      for (int cx = 0; cx < width / cellWidth; ++cx) ++seen[rain.Cell(cx, cy)];
+    return seen[CellNormal] > 100 && seen[CellLight] > 0 && seen[CellDark] > 0;
   }));
+  // The field stands still until the next idle pass, and its last step is on the window.
+  canvas = ClientPicture(VellixForm->Handle());
 
   int mismatches = 0;
   std::string first;
   for (int cy = 0; cy < height / cellHeight; ++cy)
     for (int cx = 0; cx < width / cellWidth; ++cx) {
-      if (cellMatches(cx, cy)) continue;
+      const CellState state = rain.Cell(cx, cy);
+      if (shows(cx, cy, colourOf(state))) continue;
       if (mismatches++ == 0) {
+        first = "cell " + std::to_string(cx) + "," + std::to_string(cy) + " in state " + std::to_string(state) + ": ";
         char text[32];
         for (int y = 0; y < cellHeight; ++y)
           for (int x = 0; x < cellWidth; ++x) {
-            std::snprintf(text, sizeof text, "%06lx ", static_cast<unsigned long>(canvas.GetPixel(cx * cellWidth + x, cy * cellHeight + y)));
+            std::snprintf(text, sizeof text, "%06lx ", static_cast<unsigned long>(canvas.At(cx * cellWidth + x, cy * cellHeight + y)));
             first += text;
           }
       }
     }
-  EXPECT_EQ(mismatches, 0) << "first mismatching cell: " << first;
+  EXPECT_EQ(mismatches, 0) << "first mismatching " << first;
 }
 
 TEST(MonitorListTest, FallsBackToTheScreenClipBox) {
@@ -577,6 +570,8 @@ TEST_F(SaverWindowTest, EveryMonitorStaysCoveredWhileTheMonitorsChange) {
   EXPECT_FALSE(App().Terminated());
 }
 
+// "LumivexInit" rebuilds every monitor's rain from the settings as they are stored now, and
+// the saver goes on.
 TEST_F(SaverWindowTest, InitMessageReloadsTheSettingsOfEveryMonitor) {
   static std::int32_t noise;
   noise = 100;
@@ -588,6 +583,17 @@ TEST_F(SaverWindowTest, InitMessageReloadsTheSettingsOfEveryMonitor) {
   UseMonitors({{0, 0, 640, 480}, {640, 0, 1280, 480}, {-640, 0, 0, 480}});
   CreateSaver(settings);
   VellixForm->Show();
+  auto litCells = [](const Vellix& rain) {
+    int lit = 0;
+    for (int row = 0; row < rain.GridRows(); ++row)
+      for (int column = 0; column < rain.GridColumns(); ++column) lit += rain.Cell(column, row) != CellEmpty;
+    return lit;
+  };
+  ASSERT_TRUE(PumpUntil(App(), [&] {
+    for (TVellixForm* window : SaverWindows())
+      if (litCells(*window->RainField) <= 20) return false;
+    return true;
+  }));
   const std::int32_t before = VellixForm->RainField->NoiseCount();
   noise = 400;  // as if the stored settings changed
   ::PostMessageA(VellixForm->Handle(), InitMessage, 0, 0);
@@ -596,7 +602,11 @@ TEST_F(SaverWindowTest, InitMessageReloadsTheSettingsOfEveryMonitor) {
   }
   const std::int32_t after = VellixForm->RainField->NoiseCount();
   EXPECT_NE(after, before);
-  for (TVellixForm* window : SaverWindows()) EXPECT_EQ(window->RainField->NoiseCount(), after);
+  for (TVellixForm* window : SaverWindows()) {
+    EXPECT_EQ(window->RainField->NoiseCount(), after);
+    EXPECT_EQ(litCells(*window->RainField), 0);  // a fresh grid: the reload rebuilt the field
+  }
+  EXPECT_FALSE(App().Terminated());
 }
 
 // A display-state notification as the system sends it to a registered window.

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "base/win_handles.h"
+
 namespace {
 
 // One entry of the table: the object (8 bytes), its owner (4), a generation byte whose top bit
@@ -32,4 +34,21 @@ int LiveGdiObjects() {
     if (entry[kTypeOffset] != 0 && (entry[kUniqueOffset] & kStockFlag) == 0) ++live;
   }
   return live;
+}
+
+::testing::AssertionResult GdiCountSeesANewObject() {
+  const int before = LiveGdiObjects();
+  if (before < 0) return ::testing::AssertionFailure() << "no GDI handle table in this process";
+  int during = 0;
+  {
+    UniqueBrush brush(::CreateSolidBrush(RGB(1, 2, 3)));
+    if (!brush) return ::testing::AssertionFailure() << "no brush to count";
+    during = LiveGdiObjects();
+  }
+  const int after = LiveGdiObjects();
+  if (during != before + 1 || after != before) {
+    return ::testing::AssertionFailure() << "the count went " << before << ", " << during << ", " << after
+                                         << " around one brush";
+  }
+  return ::testing::AssertionSuccess();
 }
