@@ -16,6 +16,11 @@ about ten cells on average, so a step that leaves it unchanged is vanishingly ra
 
 Each saver row ends with its ratio to the idle baseline's CPU: what the rain costs as a multiple
 of a window that only waits.
+
+A second table measures the same three programs at scale step 2: the prefix's DPI at 192
+(LogPixels, read by each process at its start) on a 2048 x 1536 display, four times the pixels
+of the first. The saver then draws 20 x 30 cells over the grid of the 1024 x 768 display, so its
+rain has the same cells and counts and every changed cell has four times the pixels.
 """
 
 import argparse
@@ -42,7 +47,11 @@ HEAVIEST_SETTINGS = {
     "Normal Color": 0x00009000, "Light Color": 0x0088FF88, "Dark Color": 0x00006000,
 }
 PROBE_PERIOD = 0.004             # seconds between two reads of the band
-BAND = (0, 360, 1024, 60)        # x, y, width, height: cell rows 24 to 27
+BAND = (0, 360, 1024, 60)        # x, y, width, height at 1024 x 768: cell rows 24 to 27
+DESIGN_SCREEN = (1024, 768)
+STEP2_SCREEN = (2048, 1536)
+STEP2_LOGPIXELS = 192
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 SETTLE_SECONDS = 3               # after the screen is covered, before measuring
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 
@@ -151,6 +160,14 @@ def store_settings(session, values):
         session.reg("add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
 
 
+def band_of(screen_size):
+    """The probe's band on a display of `screen_size`: the same cell rows as BAND on 1024 x 768,
+    whatever the scale, since the grid is the same."""
+    sx, sy = screen_size[0] / DESIGN_SCREEN[0], screen_size[1] / DESIGN_SCREEN[1]
+    x, y, width, height = BAND
+    return (round(x * sx), round(y * sy), round(width * sx), round(height * sy))
+
+
 def measure(session, windows_path, args, seconds, interval_ms):
     process = session.spawn(windows_path, *args)
     try:
@@ -160,7 +177,7 @@ def measure(session, windows_path, args, seconds, interval_ms):
                      what=f"{windows_path} to cover the screen")
         time.sleep(SETTLE_SECONDS)
         servers = server_pids()
-        with ScreenReader(session.display, BAND) as probe:
+        with ScreenReader(session.display, band_of(session.screen_size)) as probe:
             own_before = time.process_time()
             server_before = {name: cpu_seconds(p) for name, p in servers.items()}
             before, start = cpu_seconds(pid), time.monotonic()
@@ -190,8 +207,8 @@ def measure(session, windows_path, args, seconds, interval_ms):
 
 # ---- the table ---------------------------------------------------------------------------------
 
-def print_table(rows, seconds, size):
-    print(f"== Whole saver under Wine on Xvfb {size[0]}x{size[1]}, {seconds:g} s each ==")
+def print_table(rows, seconds, size, title):
+    print(f"== Whole saver under Wine on Xvfb {size[0]}x{size[1]}{title}, {seconds:g} s each ==")
     header = (f"{'program':<30}{'CPU s/s':>9}{'x idle':>8}{'steps/s':>9}{'target':>8}{'step ms':>9}"
               f"{'peak MiB':>10}{'wineserver':>12}{'Xvfb':>8}")
     print(header)
@@ -213,34 +230,50 @@ def print_table(rows, seconds, size):
           " wineserver and Xvfb: the session's servers.")
     print("less idle: the saver's row less the idle baseline's; below zero where the saver, which sleeps"
           " until its next step, wakes less than a loop that looks every 5 ms.")
-    print(f"steps/s: changes of a {BAND[2]}x{BAND[3]} screen band read every {PROBE_PERIOD * 1000:g} ms"
+    band = band_of(size)
+    print(f"steps/s: changes of a {band[2]}x{band[3]} screen band read every {PROBE_PERIOD * 1000:g} ms"
           f" ({', '.join(str(f['changes']) for _, f in rows)} in row order);"
           f" step ms: median time between steps.")
     probes = ", ".join(f"{f['probe']:.3f}" for _, f in rows)
     print(f"Xvfb includes the probe's reads, alike in every row; the probe itself used {probes} CPU s/s.")
 
 
+def measure_table(saver, baseline, seconds, screen_size, logpixels, title):
+    """The design, heaviest and idle rows on a private display of `screen_size`, with the
+    prefix's DPI at `logpixels` (None: the prefix's own, 96)."""
+    with WineSession(screen_size=screen_size) as session:
+        if logpixels:
+            session.reg("add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(logpixels), "/f")
+        folder = session.install([saver, baseline], "lv")
+        saver_path = session.windows_path(folder / saver.name)
+        rows = [("lumivex.scr /s, design", measure(session, saver_path, ["/s"], seconds, DESIGN_INTERVAL_MS))]
+        store_settings(session, HEAVIEST_SETTINGS)
+        rows.append(("lumivex.scr /s, heaviest", measure(session, saver_path, ["/s"], seconds,
+                                                         HEAVIEST_INTERVAL_MS)))
+        rows.append(("idle baseline (no rain)", measure(session, session.windows_path(folder / baseline.name),
+                                                        [], seconds, None)))
+        print_table(rows, seconds, session.screen_size, title)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("win_dir", type=Path, help="Windows build tree (lumivex.scr, bench/idle_baseline.exe)")
     parser.add_argument("--seconds", type=float, default=20.0, help="measured wall time per program")
+    parser.add_argument("--tables", choices=("both", "design", "step2"), default="both",
+                        help="the 1024 x 768 table at 96 DPI, the 2048 x 1536 one at 192 DPI, or both")
     options = parser.parse_args()
     saver = options.win_dir / "lumivex.scr"
     baseline = options.win_dir / "bench" / "idle_baseline.exe"
     missing = [str(p) for p in (saver, baseline) if not p.is_file()]
     if missing:
         sys.exit("bench_saver: missing " + ", ".join(missing) + " (build the Windows tree first)")
-    with WineSession() as session:
-        folder = session.install([saver, baseline], "lv")
-        saver_path = session.windows_path(folder / saver.name)
-        rows = [("lumivex.scr /s, design", measure(session, saver_path, ["/s"], options.seconds,
-                                                   DESIGN_INTERVAL_MS))]
-        store_settings(session, HEAVIEST_SETTINGS)
-        rows.append(("lumivex.scr /s, heaviest", measure(session, saver_path, ["/s"], options.seconds,
-                                                         HEAVIEST_INTERVAL_MS)))
-        rows.append(("idle baseline (no rain)", measure(session, session.windows_path(folder / baseline.name),
-                                                        [], options.seconds, None)))
-        print_table(rows, options.seconds, session.screen_size)
+    if options.tables in ("both", "design"):
+        measure_table(saver, baseline, options.seconds, DESIGN_SCREEN, None, "")
+    if options.tables == "both":
+        print()
+    if options.tables in ("both", "step2"):
+        measure_table(saver, baseline, options.seconds, STEP2_SCREEN, STEP2_LOGPIXELS,
+                      f" at {STEP2_LOGPIXELS} DPI (scale step 2, cells 20 x 30)")
 
 
 if __name__ == "__main__":

@@ -8,6 +8,7 @@
 #include "base/win_handles.h"
 #include "forms/application.h"
 #include "platform/saver_services.h"
+#include "platform/window_dpi.h"
 #include "saver/vellixfrm.h"
 #include "settings/setupform.h"
 
@@ -34,6 +35,17 @@ void RunSettings(SaverWiring& wiring) {
   SetupFrm = nullptr;
 }
 
+// A system preview runs with its host's DPI awareness, for the whole of its life. A child window
+// must share its parent's awareness: the system refuses a child of another awareness under a
+// parent that does not ask for mixed hosting (nothing tells whether a host of another process does), and
+// from Windows 10 1703 creating one under a parent of another process resets the awareness of
+// the creating thread. With the host's awareness the preview is made, sized and drawn in the
+// host's own pixels: sharp at the host's DPI when the host is aware, stretched together with the
+// host when it is not, and filling the host either way. The idle loop reads the host's size and
+// DPI outside any message of the preview, so the thread keeps that awareness until the preview
+// ends, not just while the window is created. Full-screen windows keep the process's own
+// per-monitor awareness.
+//
 // The full-screen path, also taken by a preview (PreviewParent decides which). False when
 // another instance of the same kind runs: nothing is shown then.
 bool RunSaver(SaverWiring& wiring, UniqueKernelHandle& kept) {
@@ -46,6 +58,7 @@ bool RunSaver(SaverWiring& wiring, UniqueKernelHandle& kept) {
   } else if (!TakeInstanceMutex("VellixMutex2", kept)) {
     return false;
   }
+  const ThreadDpiAwarenessOf hostAwareness(PreviewParent);  // nothing for full-screen windows
   Application->CreateForm(VellixForm, wiring.Applier());
   Application->Run();
   return true;

@@ -32,7 +32,8 @@ void SaverWiring::ApplySettings(Vellix& rainField) {
 void SaverWiring::Open(HWND panel) {
   if (VellixForm) return;
   PreviewParent = panel;
-  VellixForm = Application->NewForm<TVellixForm>(Applier());
+  // The preview draws at the dialog's scale, which follows the monitor the dialog is on.
+  VellixForm = Application->NewForm<TVellixForm>(Applier(), SetupFrm ? SetupFrm->Dpi() : 0);
   VellixForm->Show();
 }
 
@@ -44,7 +45,7 @@ void SaverWiring::FillPanel() {
   if (!VellixForm || !PreviewParent) return;
   RECT panel{};
   ::GetClientRect(PreviewParent, &panel);
-  VellixForm->PlaceAt(panel);
+  VellixForm->PlaceAt(panel, SetupFrm ? SetupFrm->Dpi() : 0);
 }
 
 void SaverWiring::Wipe() {

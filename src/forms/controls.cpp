@@ -52,6 +52,35 @@ void TLabel::Create(TForm& form, int id, const std::string& caption, Alignment a
   CreateChild(form, id, "STATIC", caption, style, bounds, font);
 }
 
+int TLabel::CaptionWidth() const {
+  char text[256] = {};
+  const int length = ::GetWindowTextA(Handle(), text, sizeof text);
+  if (length == 0) return 0;
+  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageA(Handle(), WM_GETFONT, 0, 0));
+  UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+  ScopedSelect selectFont(dc.Get(), font ? font : ::GetStockObject(SYSTEM_FONT));
+  SIZE size{};
+  ::GetTextExtentPoint32A(dc.Get(), text, length, &size);
+  if (size.cx <= 0 || size.cy <= 0) return 0;
+  // The text drawn white on black into a 32-bit image, read back for its last lit column.
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  UniqueBitmap image(::CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!image || !bits) return size.cx;
+  ScopedSelect selectImage(dc.Get(), image.Get());
+  ::SetBkColor(dc.Get(), RGB(0, 0, 0));
+  ::SetTextColor(dc.Get(), RGB(255, 255, 255));
+  const RECT all{0, 0, size.cx, size.cy};
+  ::ExtTextOutA(dc.Get(), 0, 0, ETO_OPAQUE, &all, text, length, nullptr);
+  ::GdiFlush();
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  for (int x = size.cx - 1; x >= 0; --x)
+    for (int y = 0; y < size.cy; ++y)
+      if (pixels[y * size.cx + x] & 0x00FFFFFF) return x + 1;
+  return 0;
+}
+
 void TGroupBox::Create(TForm& form, int id, const std::string& caption, const ControlBounds& bounds,
                        HFONT font) {
   CreateChild(form, id, "BUTTON", caption, BS_GROUPBOX | WS_CLIPSIBLINGS, bounds, font);

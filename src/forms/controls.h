@@ -49,6 +49,9 @@ class TLabel : public TControl {
   enum class Alignment { Left, Right, Centre };
   void Create(TForm& form, int id, const std::string& caption, Alignment alignment, bool wordWrap,
               const ControlBounds& bounds, HFONT font);
+  // How far right the caption's ink reaches in the label's font, in pixels from its left: the
+  // blank a font leaves after the last character may be clipped without cutting anything.
+  int CaptionWidth() const;
 };
 
 class TGroupBox : public TControl {

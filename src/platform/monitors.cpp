@@ -1,6 +1,7 @@
 #include "platform/monitors.h"
 
 #include "base/win_handles.h"
+#include "platform/window_dpi.h"
 
 namespace {
 using EnumDisplayMonitorsProc = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
@@ -19,6 +20,7 @@ void TMonitors::Rebuild() {
   for (const RECT& rect : Source()) {
     auto monitor = std::make_unique<TMonitor>();
     monitor->Rect = rect;
+    if (DpiSource) monitor->Dpi = DpiSource(rect);
     List.push_back(std::move(monitor));
   }
 }
@@ -43,9 +45,10 @@ void TMonitors::Enumerate() {
   List.push_back(std::move(whole));
 }
 
-BOOL CALLBACK TMonitors::AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM self) {
+BOOL CALLBACK TMonitors::AddMonitor(HMONITOR handle, HDC, LPRECT rect, LPARAM self) {
   auto monitor = std::make_unique<TMonitor>();
   monitor->Rect = *rect;
+  monitor->Dpi = MonitorDpi(handle);
   reinterpret_cast<TMonitors*>(self)->List.push_back(std::move(monitor));
   return TRUE;
 }

@@ -13,6 +13,8 @@
 struct TMonitor {
   RECT Rect{};
   std::string Name;  // always empty; kept for the record's shape
+  // The monitor's DPI as the system scales it; 0 when not known, and a window on it asks its own.
+  int Dpi = 0;
 };
 
 class TMonitors {
@@ -28,6 +30,8 @@ class TMonitors {
   std::vector<std::unique_ptr<TMonitor>> List;
   // Where Rebuild reads the rectangles instead of the system: tests hand in changing lists.
   std::function<std::vector<RECT>()> Source;
+  // With Source, where Rebuild reads each rectangle's DPI (none: not known).
+  std::function<int(const RECT&)> DpiSource;
 
  private:
   void Enumerate();

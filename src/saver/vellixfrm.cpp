@@ -9,6 +9,7 @@
 #include "platform/idle_pause.h"
 #include "platform/monitors.h"
 #include "platform/saver_services.h"
+#include "platform/window_dpi.h"
 #include "saver/input_rules.h"
 
 namespace {
@@ -52,13 +53,13 @@ bool SameSize(const RECT& a, const RECT& b) {
 
 }  // namespace
 
-TVellixForm::TVellixForm(TApplication* owner, SettingsApplier applySettings)
-    : TForm(owner, VellixLayout()), applySettings_(std::move(applySettings)) {
+TVellixForm::TVellixForm(TApplication* owner, SettingsApplier applySettings, int dpi)
+    : TForm(owner, VellixLayout()), applySettings_(std::move(applySettings)), dpi_(dpi) {
   IsPrimary = true;
 }
 
-TVellixForm::TVellixForm(TApplication* owner, SettingsApplier applySettings, const RECT& rect)
-    : TForm(owner, VellixLayout()), applySettings_(std::move(applySettings)) {
+TVellixForm::TVellixForm(TApplication* owner, SettingsApplier applySettings, const RECT& rect, int dpi)
+    : TForm(owner, VellixLayout()), applySettings_(std::move(applySettings)), dpi_(dpi) {
   IsPrimary = false;
   ScreenRect = rect;
 }
@@ -81,12 +82,24 @@ RECT TVellixForm::ChooseRect() {
 
   // No monitor reported: cover the whole desktop rather than nothing.
   if (Monitors.List.empty()) return VirtualScreenRect();
-  for (std::size_t i = 1; i < Monitors.List.size(); ++i) AddSecondary(Monitors.List[i]->Rect);
+  for (std::size_t i = 1; i < Monitors.List.size(); ++i) AddSecondary(Monitors.List[i]->Rect, Monitors.List[i]->Dpi);
+  dpi_ = Monitors.List.front()->Dpi;
   return Monitors.List.front()->Rect;
 }
 
-void TVellixForm::AddSecondary(const RECT& rect) {
-  auto* secondary = Owner()->NewForm<TVellixForm>(applySettings_, rect);
+// A preview works at its host's scale: the host was made for the monitor it is on, and the
+// preview is created with the host's DPI awareness (see the preview mode), so the host's DPI is
+// the one its pixels are counted in.
+int TVellixForm::PreviewHostDpi() const { return WindowDpi(PreviewParent); }
+
+int TVellixForm::CurrentDpi() const {
+  if (dpi_ > 0) return dpi_;
+  if (PreviewParent) return PreviewHostDpi();
+  return WindowDpi(Handle());
+}
+
+void TVellixForm::AddSecondary(const RECT& rect, int dpi) {
+  auto* secondary = Owner()->NewForm<TVellixForm>(applySettings_, rect, dpi);
   secondary->Show();
   SecondaryForms->push_back(secondary);
 }
@@ -94,11 +107,13 @@ void TVellixForm::AddSecondary(const RECT& rect) {
 void TVellixForm::BuildRainField() {
   // The new field is complete before the old one goes, and the old field goes before the
   // picture it draws into: a failure leaves the window with its old field, still whole.
+  const std::int32_t step = ScaleStepForDpi(CurrentDpi());
   auto canvas = std::make_unique<WindowPicture>(Handle());
   auto field = std::make_unique<Vellix>(*canvas, images_, ScreenRect.right - ScreenRect.left,
-                                        ScreenRect.bottom - ScreenRect.top);
+                                        ScreenRect.bottom - ScreenRect.top, step);
   RainField = std::move(field);
   canvas_ = std::move(canvas);
+  scaleStep_ = step;
 }
 
 void TVellixForm::FormCreate() {
@@ -277,6 +292,18 @@ bool TVellixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         result = 0;
         return true;
       }
+      return false;
+    case WM_DPICHANGED:
+      // The scale of the monitor changed, or the window is now on a monitor of another scale. A
+      // full-screen window stays on the rectangle of its monitor (the monitor list says where),
+      // so the system's suggested rectangle is not taken: only the rain follows the new scale.
+      if (PreviewParent) return false;
+      FollowDpi(LOWORD(wParam));
+      result = 0;
+      return true;
+    case WM_DPICHANGED_AFTERPARENT:
+      // A preview's host changed its scale: take it again from the host.
+      if (PreviewParent && dpi_ == 0) FollowDpi(0);
       return false;
     case WM_DISPLAYCHANGE:
       if (IsPrimary && !PreviewParent) {

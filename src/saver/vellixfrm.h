@@ -5,7 +5,9 @@
 // saver on user input through the application's message filter, and when another program takes
 // the foreground. The primary stops every field while the display is off, the full-screen
 // primary keeps one window on every monitor as monitors come and go, and a preview keeps filling
-// its host's client area as the host changes size.
+// its host's client area as the host changes size. Each window draws at the scale of the monitor
+// it is on: its field takes the glyph sheet of that scale step, and is rebuilt when the step
+// changes.
 #pragma once
 
 #include <windows.h>
@@ -26,16 +28,23 @@ using SettingsApplier = std::function<void(Vellix& rainField)>;
 
 class TVellixForm : public TForm {
  public:
-  // Primary window: the main saver window or the settings dialog's preview.
-  TVellixForm(TApplication* owner, SettingsApplier applySettings);
-  // Secondary window on a further monitor.
-  TVellixForm(TApplication* owner, SettingsApplier applySettings, const RECT& rect);
+  // Primary window: the main saver window or the settings dialog's preview. `dpi`: the DPI the
+  // window is shown at when its maker knows it (the dialog's, for its preview); 0: the window
+  // finds out (a full-screen window from the monitor list, a preview from its host window).
+  TVellixForm(TApplication* owner, SettingsApplier applySettings, int dpi = 0);
+  // Secondary window on a further monitor, shown at `dpi` (0: not known, the window asks).
+  TVellixForm(TApplication* owner, SettingsApplier applySettings, const RECT& rect, int dpi = 0);
 
   // Applies the settings dialog's values while one exists, otherwise the stored settings.
   void ReloadSettings();
-  // Moves the window to `rect`; when its size changes, its rain field is rebuilt for the new
-  // size with the current settings.
-  void PlaceAt(const RECT& rect);
+  // Moves the window to `rect`, shown at `dpi` (0: as before); when its size or its scale step
+  // changes, its rain field is rebuilt for them with the current settings.
+  void PlaceAt(const RECT& rect, int dpi = 0);
+  // The window is now shown at `dpi` (0: find out again); rebuilds the field, on black, when
+  // that changes the scale step.
+  void FollowDpi(int dpi);
+  // The scale step the rain field was built for.
+  std::int32_t ScaleStep() const { return scaleStep_; }
   // Full-screen primary only: one window on each rectangle of `Monitors`, the primary on the
   // first; secondary windows made, moved or destroyed to match.
   void FollowMonitors();
@@ -69,8 +78,13 @@ class TVellixForm : public TForm {
   void ProcessInput(MSG& message, bool& handled);
   void IdleStep(TApplication* sender, bool& done);
   RECT ChooseRect();
+  // The DPI the window is shown at: the one it was told, else a preview's host's, else its own.
+  int CurrentDpi() const;
+  int PreviewHostDpi() const;
   void BuildRainField();
-  void AddSecondary(const RECT& rect);
+  // Starts the rain afresh on black with a field for the window's present size and scale.
+  void RebuildRain();
+  void AddSecondary(const RECT& rect, int dpi);
   // A preview only: takes the host's client size when it has changed.
   void FollowHost();
   void DisplayStateChanged(DisplayState state);
@@ -80,6 +94,8 @@ class TVellixForm : public TForm {
   int PauseBeforeNextPass() const;
 
   std::unique_ptr<DisplayStateWatch> displayWatch_;  // primary windows only
+  int dpi_ = 0;  // the DPI the window was told it is shown at; 0: not told
+  std::int32_t scaleStep_ = kDesignScaleStep;
   bool displayOff_ = false;
   // True while the password provider is asking; further close requests are refused meanwhile.
   bool askingPassword_ = false;

@@ -16,11 +16,21 @@ int Height(const RECT& rect) { return rect.bottom - rect.top; }
 
 }  // namespace
 
-void TVellixForm::PlaceAt(const RECT& rect) {
+void TVellixForm::PlaceAt(const RECT& rect, int dpi) {
   const bool resized = Width(rect) != Width(ScreenRect) || Height(rect) != Height(ScreenRect);
   ScreenRect = rect;
   SetBounds(rect);
-  if (!resized || !RainField) return;
+  if (dpi > 0) dpi_ = dpi;
+  if (!RainField) return;
+  if (resized || ScaleStepForDpi(CurrentDpi()) != scaleStep_) RebuildRain();
+}
+
+void TVellixForm::FollowDpi(int dpi) {
+  dpi_ = dpi > 0 ? dpi : 0;
+  if (RainField && ScaleStepForDpi(CurrentDpi()) != scaleStep_) RebuildRain();
+}
+
+void TVellixForm::RebuildRain() {
   // The old picture does not fit the new grid: start the new field on black.
   ::InvalidateRect(Handle(), nullptr, TRUE);
   BuildRainField();
@@ -30,10 +40,22 @@ void TVellixForm::PlaceAt(const RECT& rect) {
 void TVellixForm::FollowMonitors() {
   if (!IsPrimary || PreviewParent || !SecondaryForms) return;
   std::vector<RECT> rects;
-  for (const auto& monitor : Monitors.List) rects.push_back(monitor->Rect);
-  if (rects.empty()) rects.push_back(VirtualScreenRect());  // cover the whole desktop rather than nothing
+  std::vector<int> dpis;
+  for (const auto& monitor : Monitors.List) {
+    rects.push_back(monitor->Rect);
+    dpis.push_back(monitor->Dpi);
+  }
+  if (rects.empty()) {
+    rects.push_back(VirtualScreenRect());  // cover the whole desktop rather than nothing
+    dpis.push_back(0);
+  }
 
-  PlaceAt(rects.front());
+  // The list's DPI for each window, or, where the list does not know it, the window asks again.
+  const auto place = [](TVellixForm& window, const RECT& rect, int dpi) {
+    if (dpi <= 0) window.dpi_ = 0;
+    window.PlaceAt(rect, dpi);
+  };
+  place(*this, rects.front(), dpis.front());
   std::vector<TVellixForm*>& secondaries = *SecondaryForms;
   while (secondaries.size() + 1 > rects.size()) {
     TVellixForm* surplus = secondaries.back();
@@ -42,9 +64,9 @@ void TVellixForm::FollowMonitors() {
   }
   for (std::size_t i = 1; i < rects.size(); ++i) {
     if (i - 1 < secondaries.size()) {
-      secondaries[i - 1]->PlaceAt(rects[i]);
+      place(*secondaries[i - 1], rects[i], dpis[i]);
     } else {
-      AddSecondary(rects[i]);
+      AddSecondary(rects[i], dpis[i]);
     }
   }
 }

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
+
 #include "engine/vellix.h"
 #include "settings/configure_args.h"
 #include "settings/settings_persistence.h"
@@ -112,6 +114,7 @@ void TSetupFrm::CreateControls() {
       }
     }
   }
+  FitLabelCaptions();
   SetActiveControl(ButtonOk.Handle());
   Timer1.Create(*this, kTimer1Id, kTimer1Interval);
   Timer1.OnTimer = [this] { Timer1Timer(); };
@@ -131,7 +134,38 @@ void TSetupFrm::FormDpiChanged() {
     }
   }
   font_ = std::move(font);
+  FitLabelCaptions();
   preview_.FillPanel();
+}
+
+// The labels keep their places, scaled to the DPI; only one whose caption would be cut changes.
+// The font that stands in for "MS Sans Serif" differs between systems, and a 33-pixel label is
+// several pixels short of "Normal" in some of them. Such a label grows to the right, within the
+// group box and up to the colour panel beside it; where even that room is short (the panel
+// comes a pixel too soon at some DPIs), it takes the missing pixels from the free space on its
+// left rather than cut the caption or run under the panel.
+void TSetupFrm::FitLabelCaptions() {
+  const int edge = ::GetSystemMetrics(SM_CXEDGE);
+  for (const SetupControlLayout& control : kSetupLayout) {
+    if (control.kind != SetupControlKind::LeftLabel || !control.inGroupBox) continue;
+    auto* label = static_cast<TLabel*>(ControlFor(control.id));
+    const ControlBounds bounds = ClientBounds(control);
+    int leftLimit = Scale(kGroupBox1Bounds.left) + edge;
+    int rightLimit = Scale(kGroupBox1Bounds.left + kGroupBox1Bounds.width) - edge;
+    for (const SetupControlLayout& other : kSetupLayout) {
+      const ControlBounds place = ClientBounds(other);
+      const bool sameRow = place.top < bounds.top + bounds.height && bounds.top < place.top + place.height;
+      if (!other.inGroupBox || !sameRow || other.id == control.id) continue;
+      if (place.left > bounds.left) rightLimit = std::min(rightLimit, Scale(place.left));
+      if (place.left < bounds.left) leftLimit = std::max(leftLimit, Scale(place.left + place.width));
+    }
+    const int needed = label->CaptionWidth();
+    int left = Scale(bounds.left);
+    const int right = std::max(left + Scale(bounds.width), std::min(left + needed, rightLimit));
+    if (right - left < needed) left = std::max(leftLimit, std::min(left, right - needed));
+    ::SetWindowPos(label->Handle(), nullptr, left, Scale(bounds.top), right - left, Scale(bounds.height),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 TControl* TSetupFrm::ControlFor(int id) {

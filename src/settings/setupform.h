@@ -80,6 +80,9 @@ class TSetupFrm : public TForm, private SettingControls {
   TPanel* PanelFor(SettingId id);
   TControl* ControlFor(int id);
   UniqueFont DialogFont() const;
+  // Widens every label in the group box whose caption is wider than its place, to the right and
+  // no further than the group box: the captions stay whole in any font at any DPI.
+  void FitLabelCaptions();
 
   SettingsStore& store_;
   SettingsPreview& preview_;

@@ -1,7 +1,9 @@
 // The settings dialog as the user first sees it, read back from Wine's real windows: the form's
-// frame, caption and size, every control's class, place, size and caption, the tab order and
-// the focus, and, with nothing stored, the sliders' and colour panels' built-in settings; and the
-// same layout again, font and preview included, after the dialog moves to a monitor of other DPI.
+// frame, caption and size, every control's class, place, size and caption, every caption whole,
+// the tab order and the focus, and, with nothing stored, the sliders' and colour panels' built-in
+// settings; and, after the dialog moves to monitors of 150 % and 200 %, a layout that still holds
+// together (every control inside, none over another, every caption whole, the tab order kept),
+// its font and its preview at the new scale, and the 96-DPI layout again once it is back.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -118,6 +120,118 @@ std::string Describe(const RECT& bounds) {
          std::to_string(bounds.bottom);
 }
 
+// How wide and high a control's text is in the font it draws with, measured here with the
+// system's text metrics rather than by the dialog's code.
+SIZE TextExtentOf(HWND control) {
+  const std::string text = TextOf(control);
+  HDC dc = ::GetDC(control);
+  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0));
+  HGDIOBJ previous = ::SelectObject(dc, font ? font : ::GetStockObject(SYSTEM_FONT));
+  SIZE size{};
+  ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  ::SelectObject(dc, previous);
+  ::ReleaseDC(control, dc);
+  return size;
+}
+
+// How far right a label's caption reaches in ink: the text drawn in the label's font into a
+// memory image, read back for its last lit column. The blank a font leaves after the last
+// character may be clipped without cutting anything.
+int InkWidthOf(HWND control) {
+  const std::string text = TextOf(control);
+  const SIZE extent = TextExtentOf(control);
+  if (text.empty() || extent.cx <= 0) return 0;
+  HDC screen = ::GetDC(nullptr);
+  HDC dc = ::CreateCompatibleDC(screen);
+  HBITMAP image = ::CreateCompatibleBitmap(screen, extent.cx, extent.cy);
+  ::ReleaseDC(nullptr, screen);
+  HGDIOBJ oldImage = ::SelectObject(dc, image);
+  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0));
+  HGDIOBJ oldFont = ::SelectObject(dc, font ? font : ::GetStockObject(SYSTEM_FONT));
+  const RECT all{0, 0, extent.cx, extent.cy};
+  ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  ::TextOutA(dc, 0, 0, text.c_str(), static_cast<int>(text.size()));
+  int width = 0;
+  for (int x = 0; x < extent.cx; ++x)
+    for (int y = 0; y < extent.cy; ++y)
+      if (::GetPixel(dc, x, y) != RGB(255, 255, 255)) width = x + 1;
+  ::SelectObject(dc, oldFont);
+  ::SelectObject(dc, oldImage);
+  ::DeleteObject(image);
+  ::DeleteDC(dc);
+  return width;
+}
+
+bool IsLabel(Look look) { return look == Look::RightText || look == Look::LeftText || look == Look::CentredText; }
+
+// Where a control shows something: a left- or right-aligned label only where its caption's ink
+// lies (the design's label boxes reach a pixel into the colour panels beside them), any other
+// control all over its box.
+RECT ShownPlace(HWND dialog, const ExpectedControl& expected, HWND control) {
+  RECT place = PlaceIn(dialog, control);
+  if (expected.look == Look::LeftText) place.right = InkWidthOf(control);
+  if (expected.look == Look::RightText) {
+    place.left += place.right - InkWidthOf(control);
+    place.right = InkWidthOf(control);
+  }
+  return place;
+}
+
+// At 96 DPI every control sits exactly where the layout puts it; a label in the group box may
+// only be wider than the layout's width, when its caption needs it.
+void ExpectDesignPlace(HWND dialog, const ExpectedControl& expected, HWND control) {
+  const RECT measured = PlaceIn(dialog, control);
+  RECT want = expected.bounds;
+  if (expected.look == Look::LeftText && measured.right > want.right) {
+    EXPECT_LE(measured.right, InkWidthOf(control)) << "wider than its caption needs";
+    want.right = measured.right;
+  }
+  EXPECT_EQ(Describe(measured), Describe(want));
+}
+
+// Every caption whole: a label's ink fits its box, a button's and the group box's text fits
+// inside their frames.
+void ExpectCaptionFits(const ExpectedControl& expected, HWND control) {
+  if (TextOf(control).empty()) return;
+  const SIZE text = TextExtentOf(control);
+  RECT box{};
+  ::GetClientRect(control, &box);
+  const int width = IsLabel(expected.look) ? InkWidthOf(control) : text.cx + 2 * ::GetSystemMetrics(SM_CXEDGE);
+  EXPECT_LE(width, box.right) << "'" << TextOf(control) << "' is cut";
+  EXPECT_LE(text.cy, box.bottom) << "'" << TextOf(control) << "' is cut";
+}
+
+bool Overlap(const RECT& a, const RECT& b) {  // left, top, width, height
+  return a.left < b.left + b.right && b.left < a.left + a.right && a.top < b.top + b.bottom &&
+         b.top < a.top + a.bottom;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.left + inner.right <= outer.left + outer.right &&
+         inner.top + inner.bottom <= outer.top + outer.bottom;
+}
+
+// A colour panel or its label, which the layout puts inside the group box.
+bool SitsInGroupBox(const ExpectedControl& expected) {
+  return expected.look != Look::GroupBox && Inside(expected.bounds, InGroupBox(0, 0, 278, 50));
+}
+
+// Tab goes from Ok through Cancel, the sliders and Default back to Ok.
+void ExpectTabOrder(const TSetupFrm& dialog) {
+  HWND ok = dialog.ButtonOk.Handle();
+  const std::vector<HWND> order = {dialog.ButtonCancel.Handle(), dialog.TrackSpeed.Handle(),
+                                   dialog.TrackDensity.Handle(), dialog.TrackBalance.Handle(),
+                                   dialog.TrackNoise.Handle(),   dialog.TrackInversion.Handle(),
+                                   dialog.ButtonDefault.Handle(), ok};
+  HWND at = ok;
+  for (std::size_t step = 0; step < order.size(); ++step) {
+    at = ::GetNextDlgTabItem(dialog.Handle(), at, FALSE);
+    EXPECT_EQ(at, order[step]) << "tab stop " << step + 1 << " is a " << ClassOf(at) << " '" << TextOf(at) << "'";
+  }
+}
+
 class SetupLayoutTest : public SetupDialogTest {};
 
 TEST_F(SetupLayoutTest, FormIsAFixedTopmostDialogCentredOnTheScreen) {
@@ -134,11 +248,12 @@ TEST_F(SetupLayoutTest, FormIsAFixedTopmostDialogCentredOnTheScreen) {
     EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
     EXPECT_TRUE(exStyle & WS_EX_DLGMODALFRAME);
 
+    // The design's 524 x 280 at 96 DPI, at the DPI of the screen the dialog opens on.
+    const int dpi = ::GetDeviceCaps(WindowDc(nullptr).Get(), LOGPIXELSX);
     RECT client{};
     ::GetClientRect(window, &client);
-    EXPECT_EQ(client.right, dialog.Scale(524));
-    EXPECT_EQ(client.bottom, dialog.Scale(280));
-    EXPECT_EQ(dialog.Scale(524), ::MulDiv(524, ::GetDeviceCaps(WindowDc(nullptr).Get(), LOGPIXELSX), 96));
+    EXPECT_EQ(client.right, ::MulDiv(524, dpi, 96));
+    EXPECT_EQ(client.bottom, ::MulDiv(280, dpi, 96));
 
     RECT frame{};
     ::GetWindowRect(window, &frame);
@@ -160,12 +275,10 @@ TEST_F(SetupLayoutTest, EveryControlSitsWhereTheLayoutPutsIt) {
       EXPECT_STRCASEEQ(ClassOf(control).c_str(), ClassFor(expected.look));
       ExpectStyleOf(expected.look, ::GetWindowLongA(control, GWL_STYLE));
 
-      const RECT measured = PlaceIn(dialog.Handle(), control);
-      const RECT& at96 = expected.bounds;
-      const RECT scaled{dialog.Scale(at96.left), dialog.Scale(at96.top), dialog.Scale(at96.right),
-                        dialog.Scale(at96.bottom)};
-      EXPECT_EQ(Describe(measured), Describe(scaled));
-      std::printf("  %-15s %-18s layout %s\n", expected.name, Describe(measured).c_str(), Describe(at96).c_str());
+      ExpectDesignPlace(dialog.Handle(), expected, control);
+      ExpectCaptionFits(expected, control);
+      std::printf("  %-15s %-18s layout %s\n", expected.name, Describe(PlaceIn(dialog.Handle(), control)).c_str(),
+                  Describe(expected.bounds).c_str());
 
       if (expected.caption) {
         EXPECT_EQ(TextOf(control), expected.caption);
@@ -192,16 +305,7 @@ TEST_F(SetupLayoutTest, OkHasTheFocusWhenTheDialogOpens) {
 TEST_F(SetupLayoutTest, TabVisitsTheButtonsAndSlidersInOrder) {
   TSetupFrm& dialog = OpenDialog();
   RunModal(dialog, [&] {
-    HWND ok = dialog.ButtonOk.Handle();
-    const std::vector<HWND> order = {dialog.ButtonCancel.Handle(), dialog.TrackSpeed.Handle(),
-                                     dialog.TrackDensity.Handle(), dialog.TrackBalance.Handle(),
-                                     dialog.TrackNoise.Handle(),   dialog.TrackInversion.Handle(),
-                                     dialog.ButtonDefault.Handle(), ok};
-    HWND at = ok;
-    for (std::size_t step = 0; step < order.size(); ++step) {
-      at = ::GetNextDlgTabItem(dialog.Handle(), at, FALSE);
-      EXPECT_EQ(at, order[step]) << "tab stop " << step + 1 << " is a " << ClassOf(at) << " '" << TextOf(at) << "'";
-    }
+    ExpectTabOrder(dialog);
     ::PostMessageA(dialog.Handle(), WM_CLOSE, 0, 0);
   });
 }
@@ -243,7 +347,7 @@ TEST_F(SetupLayoutTest, WithNothingStoredTheControlsHoldTheBuiltInSettings) {
       EXPECT_EQ(ask(TBM_GETPOS), slider.position);
       EXPECT_EQ(ask(TBM_GETPAGESIZE), slider.pageSize);
       EXPECT_EQ(ask(TBM_GETLINESIZE), 1);
-      EXPECT_EQ(ask(TBM_GETTHUMBLENGTH), dialog.Scale(14));
+      EXPECT_EQ(ask(TBM_GETTHUMBLENGTH), ::MulDiv(14, dialog.Dpi(), 96));
       // Automatic ticks: both ends, and one at every interval in between (which the control
       // hands out in an order of its own).
       std::vector<int> between, expected;
@@ -278,41 +382,67 @@ int FontHeightOf(HWND control) {
   return font.lfHeight;
 }
 
-TEST_F(SetupLayoutTest, ControlsFontAndPreviewFollowTheDpiOfTheMonitor) {
+// The dialog moves to a monitor of 150 %, then of 200 %, then back to 100 %. At every scale the
+// layout is checked for what the user needs, not against a recomputation of itself: the client
+// area is the design's at that DPI, every control shows inside it and over no other (a control in
+// the group box lies inside the group box), every caption is whole, the tab order holds, and the
+// preview fills its panel with the small sheet made for that scale. Back at 96 DPI every control
+// is where the design puts it.
+TEST_F(SetupLayoutTest, LayoutFontAndPreviewFollowTheDpiOfTheMonitor) {
+  const struct {
+    int dpi, previewCellWidth, previewCellHeight;
+  } monitors[] = {{144, 6, 9}, {192, 8, 12}, {96, 4, 6}};
   TSetupFrm& dialog = OpenDialog();
   RunModal(dialog, [&] {
-    for (const int dpi : {144, 96}) {
-      SCOPED_TRACE(dpi);
-      const auto scaled = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
+    for (const auto& monitor : monitors) {
+      const int dpi = monitor.dpi;
+      SCOPED_TRACE(std::to_string(dpi) + " DPI");
       // The rectangle the system suggests: the same frame around the client area at the new DPI.
       RECT window{}, client{};
       ::GetWindowRect(dialog.Handle(), &window);
       ::GetClientRect(dialog.Handle(), &client);
       const RECT suggested{window.left, window.top,
-                           window.left + (window.right - window.left - client.right) + scaled(524),
-                           window.top + (window.bottom - window.top - client.bottom) + scaled(280)};
+                           window.left + (window.right - window.left - client.right) + ::MulDiv(524, dpi, 96),
+                           window.top + (window.bottom - window.top - client.bottom) + ::MulDiv(280, dpi, 96)};
       ::SendMessageA(dialog.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 
       ::GetWindowRect(dialog.Handle(), &window);
       EXPECT_EQ(Describe(window), Describe(suggested));
       ::GetClientRect(dialog.Handle(), &client);
-      EXPECT_EQ(client.right, scaled(524));
-      EXPECT_EQ(client.bottom, scaled(280));
+      EXPECT_EQ(client.right, ::MulDiv(524, dpi, 96));
+      EXPECT_EQ(client.bottom, ::MulDiv(280, dpi, 96));
+      const RECT clientArea{0, 0, client.right, client.bottom};
+      const RECT groupBox = PlaceIn(dialog.Handle(), dialog.GroupBox1.Handle());
+
       for (const ExpectedControl& expected : kControls) {
         SCOPED_TRACE(expected.name);
         HWND control = expected.control(dialog).Handle();
-        const RECT& at96 = expected.bounds;
-        const RECT want{scaled(at96.left), scaled(at96.top), scaled(at96.right), scaled(at96.bottom)};
-        EXPECT_EQ(Describe(PlaceIn(dialog.Handle(), control)), Describe(want));
+        // The design starts the right-aligned labels' boxes left of the client area; what they
+        // show lies inside it.
+        const RECT place = ShownPlace(dialog.Handle(), expected, control);
+        if (dpi == 96) ExpectDesignPlace(dialog.Handle(), expected, control);
+        EXPECT_TRUE(Inside(place, clientArea)) << Describe(place);
+        if (SitsInGroupBox(expected)) {
+          EXPECT_TRUE(Inside(place, groupBox)) << Describe(place);
+        }
+        for (const ExpectedControl& other : kControls) {
+          const bool withItsGroupBox = (SitsInGroupBox(expected) && other.look == Look::GroupBox) ||
+                                       (SitsInGroupBox(other) && expected.look == Look::GroupBox);
+          if (&other == &expected || withItsGroupBox) continue;
+          EXPECT_FALSE(Overlap(place, ShownPlace(dialog.Handle(), other, other.control(dialog).Handle())))
+              << "over " << other.name;
+        }
+        ExpectCaptionFits(expected, control);
         if (expected.look != Look::Slider && expected.look != Look::Panel) {
-          EXPECT_EQ(FontHeightOf(control), -scaled(11));
+          EXPECT_EQ(FontHeightOf(control), -::MulDiv(11, dpi, 96));
         }
         if (expected.look == Look::Slider) {
-          EXPECT_EQ(::SendMessageA(control, TBM_GETTHUMBLENGTH, 0, 0), scaled(14));
+          EXPECT_EQ(::SendMessageA(control, TBM_GETTHUMBLENGTH, 0, 0), ::MulDiv(14, dpi, 96));
         }
       }
+      ExpectTabOrder(dialog);
 
-      // The preview fills its panel with a rain field of that size, and the rain goes on.
+      // The preview fills its panel with the small sheet of this scale, and the rain goes on.
       ASSERT_NE(VellixForm, nullptr);
       RECT panel{}, preview{};
       ::GetClientRect(dialog.PanelVellix.Handle(), &panel);
@@ -321,8 +451,10 @@ TEST_F(SetupLayoutTest, ControlsFontAndPreviewFollowTheDpiOfTheMonitor) {
       EXPECT_EQ(Describe(preview), Describe(panel));
       ASSERT_NE(VellixForm->RainField, nullptr);
       Vellix& rain = *VellixForm->RainField;
-      EXPECT_EQ(rain.GridColumns(), panel.right / rain.BaseSheet().cellWidth + 1);
-      EXPECT_EQ(rain.GridRows(), panel.bottom / rain.BaseSheet().cellHeight + 1);
+      EXPECT_EQ(rain.BaseSheet().cellWidth, monitor.previewCellWidth);
+      EXPECT_EQ(rain.BaseSheet().cellHeight, monitor.previewCellHeight);
+      EXPECT_EQ(rain.GridColumns(), panel.right / monitor.previewCellWidth + 1);
+      EXPECT_EQ(rain.GridRows(), panel.bottom / monitor.previewCellHeight + 1);
       const std::vector<Drop> before = rain.Fallers();
       auto rowsOf = [](const std::vector<Drop>& drops) {
         std::vector<int> rows;

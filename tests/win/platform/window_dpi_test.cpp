@@ -1,0 +1,75 @@
+// A window's DPI and the awareness a preview borrows from its host, against Wine's real windows:
+// the DPI calls agree with the screen's DPI, and while the scope lives the thread (and so every
+// window it makes) has the host's awareness, whatever its own, which comes back when the scope
+// ends. (Within one process a child takes its parent's awareness anyway; what the scope is for,
+// a host of another process, cannot be made here.)
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "base/win_handles.h"
+#include "platform/window_dpi.h"
+
+namespace {
+
+HWND MakeWindow(HWND parent) {
+  static const bool registered = [] {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ::DefWindowProcA;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "TestDpiWindow";
+    return ::RegisterClassA(&windowClass) != 0;
+  }();
+  (void)registered;
+  return ::CreateWindowExA(0, "TestDpiWindow", "", parent ? WS_CHILD : WS_POPUP, 0, 0, 100, 80, parent, nullptr,
+                           ::GetModuleHandleA(nullptr), nullptr);
+}
+
+TEST(WindowDpi, AgreesWithTheScreen) {
+  const int screen = ::GetDeviceCaps(WindowDc(nullptr).Get(), LOGPIXELSX);
+  HWND window = MakeWindow(nullptr);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(SystemDpi(), screen);
+  EXPECT_EQ(WindowDpi(window), screen);
+  EXPECT_EQ(MonitorDpi(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY)), screen);
+  ::DestroyWindow(window);
+}
+
+DPI_AWARENESS AwarenessOf(DPI_AWARENESS_CONTEXT context) { return ::GetAwarenessFromDpiAwarenessContext(context); }
+
+// The host's awareness for each awareness the thread may have of its own. (Wine 8 refuses the
+// per-monitor V2 context for a thread, so per-monitor here is the first version.)
+TEST(ThreadDpiAwarenessOf, TheThreadTakesTheHostsAwarenessForTheScope) {
+  const DPI_AWARENESS_CONTEXT contexts[] = {DPI_AWARENESS_CONTEXT_UNAWARE, DPI_AWARENESS_CONTEXT_SYSTEM_AWARE,
+                                            DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE};
+  for (const DPI_AWARENESS_CONTEXT hostContext : contexts) {
+    for (const DPI_AWARENESS_CONTEXT ownContext : contexts) {
+      SCOPED_TRACE(testing::Message() << "host " << reinterpret_cast<INT_PTR>(hostContext) << ", own "
+                                      << reinterpret_cast<INT_PTR>(ownContext));
+      // The host is made in its awareness, as another program would make it.
+      const DPI_AWARENESS_CONTEXT original = ::SetThreadDpiAwarenessContext(hostContext);
+      ASSERT_NE(original, nullptr);
+      HWND host = MakeWindow(nullptr);
+      ASSERT_NE(::SetThreadDpiAwarenessContext(ownContext), nullptr);
+      {
+        ThreadDpiAwarenessOf borrowed(host);
+        EXPECT_EQ(AwarenessOf(::GetThreadDpiAwarenessContext()), AwarenessOf(hostContext));
+      }
+      EXPECT_EQ(AwarenessOf(::GetThreadDpiAwarenessContext()), AwarenessOf(ownContext))
+          << "the thread's own awareness is back";
+      ::DestroyWindow(host);
+      ::SetThreadDpiAwarenessContext(original);
+    }
+  }
+}
+
+TEST(ThreadDpiAwarenessOf, ANonWindowChangesNothing) {
+  const DPI_AWARENESS_CONTEXT before = ::GetThreadDpiAwarenessContext();
+  {
+    ThreadDpiAwarenessOf none(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7ffe)));
+    EXPECT_EQ(AwarenessOf(::GetThreadDpiAwarenessContext()), AwarenessOf(before));
+  }
+  EXPECT_EQ(AwarenessOf(::GetThreadDpiAwarenessContext()), AwarenessOf(before));
+}
+
+}  // namespace
