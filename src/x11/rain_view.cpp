@@ -4,8 +4,9 @@
 
 #include "engine/tick_count.h"
 
-RainView::RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, const ConfigureArgs& args)
-    : args(args), surface(format, width, height), sheets(format) {
+RainView::RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, ScaleStep step,
+                   const ConfigureArgs& args)
+    : args(args), surface(format, width, height), sheets(format, step) {
   Build();
 }
 

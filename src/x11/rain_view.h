@@ -7,14 +7,17 @@
 #include <memory>
 
 #include "engine/vellix.h"
+#include "linux/scale_step.h"
 #include "settings/configure_args.h"
 #include "x11/server_sheets.h"
 #include "x11/window_surface.h"
 
 class RainView final {
  public:
-  // Paints the window black and builds a configured field of the window's size.
-  RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, const ConfigureArgs& args);
+  // Paints the window black and builds a configured field of the window's size, drawn with the
+  // glyph sheets of scale `step`.
+  RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, ScaleStep step,
+           const ConfigureArgs& args);
   RainView(const RainView&) = delete;
   RainView& operator=(const RainView&) = delete;
 

@@ -9,7 +9,7 @@
 #include <regex>
 #include <string>
 
-#include "x11/options.h"
+#include "linux/options.h"
 
 namespace {
 

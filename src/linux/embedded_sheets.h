@@ -1,5 +1,5 @@
 // The glyph sheet files (res/index.bmp, res/index_s.bmp), compiled into the program at build
-// time, so that the X11 program needs no file beside it and always draws the artwork it was
+// time, so that the Linux program needs no file beside it and always draws the artwork it was
 // built with.
 #pragma once
 
