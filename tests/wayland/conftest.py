@@ -6,7 +6,6 @@ the pointer helper."""
 import io
 import os
 import signal
-import subprocess
 import sys
 from pathlib import Path
 
@@ -17,44 +16,17 @@ ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests" / "harness"))
 from rain_cells import CellReader, wait_for_reading  # noqa: E402
 from sway import Sway  # noqa: E402
+from lumivex_process import EXIT_TIMEOUT, Lumivex  # noqa: E402
 from winenv import wait_for  # noqa: E402
 
 LUMIVEX = Path(os.environ.get("LUMIVEX_PROGRAM", ROOT / "build" / "native" / "lumivex"))
 POINTER_HELPER = Path(os.environ.get("LUMIVEX_POINTER_HELPER",
                                      ROOT / "build" / "native" / "tests" / "wayland" / "pointer_helper"))
 OUTPUT_SIZE = (800, 600)
-# Generous: the machine may be busy; a wait ends as soon as its condition holds.
-EXIT_TIMEOUT = 30
 RAIN_TIMEOUT = 60
 # How long a new input device is left on the seat before its first event, so the client can
 # bind the keyboard or pointer the device gives the seat (else the event can go to nobody).
 DEVICE_PAUSE_MS = 600
-
-
-class Lumivex:
-    """One lumivex process started by a test."""
-
-    def __init__(self, args, env):
-        self.args = args
-        self.process = subprocess.Popen([str(LUMIVEX), *args], env=env, stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-
-    @property
-    def running(self):
-        return self.process.poll() is None
-
-    def wait_exit(self, timeout=EXIT_TIMEOUT):
-        """Waits for the process to end; returns (exit code, stderr text)."""
-        try:
-            _, err = self.process.communicate(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise TimeoutError(f"lumivex {' '.join(self.args)} still running after {timeout} s") from None
-        return self.process.returncode, err.decode(errors="replace")
-
-    def stop(self):
-        if self.running:
-            self.process.kill()
-        self.process.communicate(timeout=EXIT_TIMEOUT)
 
 
 class Desk:
@@ -65,7 +37,7 @@ class Desk:
         self.started = []
 
     def start(self, *args):
-        process = Lumivex(["-wayland", *map(str, args)], self.sway.env())
+        process = Lumivex(LUMIVEX, ["-wayland", *map(str, args)], self.sway.env())
         self.started.append(process)
         return process
 

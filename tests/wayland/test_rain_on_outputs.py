@@ -3,7 +3,7 @@ colours given on the command line (the very cells and tints the X11 backend draw
 from shot to shot; on an output created while it runs as well; and at an output's scale 2 in
 the cells of the sheet made at that scale."""
 
-from conftest import OUTPUT_SIZE, wait_for
+from conftest import wait_for
 from rain_cells import BLACK, DARK_COLOR, LIGHT_COLOR, NORMAL_COLOR
 
 # Colours of our own (0x00BBGGRR) and busy settings: every cell kind shows within seconds.
