@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/sheet_files.h"
+#include "engine/display_scale.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ MemoryImage SyntheticSheet(std::int32_t cellWidth, std::int32_t cellHeight) {
 
 std::string AddBenchSheets(MemoryImageFactory& images) {
   if (AddSheetFiles(images, LUMIVEX_RES_DIR)) return "artwork";
-  images.AddResource("INDEX", SyntheticSheet(10, 15));
-  images.AddResource("INDEX_S", SyntheticSheet(4, 6));
+  for (const GlyphSheetSize& sheet : AllGlyphSheets())
+    images.AddResource(sheet.resource, SyntheticSheet(sheet.cellWidth, sheet.cellHeight));
   return "synthetic sheets";
 }

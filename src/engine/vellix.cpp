@@ -11,19 +11,19 @@ namespace {
 
 constexpr std::int32_t kSheetColumns = 1;
 constexpr std::int32_t kSheetRows = 50;
-constexpr std::int32_t kLargeSheetMinWidth = 321;
 constexpr std::int32_t kInitialInterval = 1000;
 constexpr std::int32_t kLongestNoiseRun = 4;
 
 }  // namespace
 
-Vellix::Vellix(Surface& canvas, ImageFactory& images, std::int32_t width, std::int32_t height)
+Vellix::Vellix(Surface& canvas, ImageFactory& images, std::int32_t width, std::int32_t height,
+               std::int32_t scaleStep)
     : width(std::max(0, width)),
       height(std::max(0, height)),
       canvas(canvas),
       timer(this, kInitialInterval) {
   Randomize();
-  baseSheet = std::make_unique<Sprite>(images, this->width >= kLargeSheetMinWidth ? "INDEX" : "INDEX_S",
+  baseSheet = std::make_unique<Sprite>(images, SheetForSurface(this->width, scaleStep).resource,
                                        kSheetColumns, kSheetRows);
   canvas.SetFillColor(0);  // erasers fill with the canvas's fill colour
 }

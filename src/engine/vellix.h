@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/display_scale.h"
 #include "engine/soft_timer.h"
 #include "engine/sprite.h"
 #include "engine/surface.h"
@@ -37,9 +38,11 @@ struct Drop {
 
 class Vellix final : public SoftTimerEvent {
  public:
-  // Loads the grey sheet "INDEX" for surfaces wider than 320 pixels, else "INDEX_S".
-  // A missing sheet throws Exception. `canvas` and `images` must outlive the field.
-  Vellix(Surface& canvas, ImageFactory& images, std::int32_t width, std::int32_t height);
+  // Loads the grey sheet of the display scale step `scaleStep` (display_scale.h) for the
+  // surface's width: at the design step "INDEX" for surfaces wider than 320 pixels, else
+  // "INDEX_S". A missing sheet throws Exception. `canvas` and `images` must outlive the field.
+  Vellix(Surface& canvas, ImageFactory& images, std::int32_t width, std::int32_t height,
+         std::int32_t scaleStep = kDesignScaleStep);
   ~Vellix();
   Vellix(const Vellix&) = delete;
   Vellix& operator=(const Vellix&) = delete;

@@ -1,20 +1,26 @@
 #include "common/sheet_files.h"
 
+#include <cctype>
 #include <fstream>
-#include <utility>
 
 #include "engine/bmp_file.h"
+#include "engine/display_scale.h"
+
+std::string SheetFileName(const std::string& resource) {
+  std::string file = resource;
+  for (char& c : file) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return file + ".bmp";
+}
 
 bool AddSheetFiles(MemoryImageFactory& images, const std::string& directory) {
-  const std::pair<const char*, const char*> sheets[] = {{"INDEX", "index.bmp"}, {"INDEX_S", "index_s.bmp"}};
   bool all = true;
-  for (const auto& [name, file] : sheets) {
-    const std::string path = directory + "/" + file;
+  for (const GlyphSheetSize& sheet : AllGlyphSheets()) {
+    const std::string path = directory + "/" + SheetFileName(sheet.resource);
     if (!std::ifstream(path)) {
       all = false;
       continue;
     }
-    images.AddResource(name, ReadBmpFile(path));
+    images.AddResource(sheet.resource, ReadBmpFile(path));
   }
   return all;
 }

@@ -1,14 +1,21 @@
 #!/usr/bin/python3
-"""Draws Lumivex's two glyph sheets, res/index.bmp (cells 10 x 15) and res/index_s.bmp (4 x 6).
+"""Draws Lumivex's glyph sheets: a large and a small one for each display scale step.
+
+At scale 1, res/index.bmp (cells 10 x 15) and res/index_s.bmp (4 x 6); at the other steps
+res/index_<percent>.bmp and res/index_s_<percent>.bmp, whose cells are the scale-1 cells times
+the step, rounded half up (13 x 19 and 5 x 8 at 125 %, up to 30 x 45 and 12 x 18 at 300 %).
 
 Glyphs come from the IPA Gothic font, mirrored left to right and fitted to the cell edge to
-edge, so a column of them nearly joins. The small sheet is the exact area average of the large
-one. Nothing depends on time or chance: running it again writes the same bytes.
+edge, so a column of them nearly joins. Every sheet is rendered from the font at its own cell
+size, so strokes land on whole pixels at each size, except the 4 x 6 one, which is the exact
+area average of the 10 x 15 one. Nothing depends on time or chance: running it again writes
+the same bytes.
 
-    /usr/bin/python3 tools/glyphs/make_glyphs.py [--out DIR] [--preview PNG]
+    /usr/bin/python3 tools/glyphs/make_glyphs.py [--out DIR] [--steps 100,200] [--preview PNG]
 """
 
 import argparse
+import math
 import os
 import sys
 
@@ -21,6 +28,9 @@ FONT = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
 CELL_W, CELL_H = 10, 15
 SMALL_W, SMALL_H = 4, 6
 FULL = (0, 0, CELL_W, CELL_H)
+# Display scale steps in percent; the engine's scale table (src/engine/display_scale.h) holds the
+# same steps and names the resources after the files written here.
+STEPS = (100, 125, 150, 175, 200, 250, 300)
 
 # Working resolution: every cell pixel is drawn as SUPER x SUPER sub-pixels and then averaged.
 SUPER = 8
@@ -36,7 +46,8 @@ NUDGE = 2
 class Glyph:
     """One character and how it sits in its cell.
 
-    region: the part of the cell (left, top, right, bottom in cell pixels) it is fitted into;
+    region: the part of the cell (left, top, right, bottom in pixels of the 10 x 15 cell, scaled
+    with the cell at other sizes) it is fitted into;
     stretch: the most one axis may be scaled over the other (None: fill the region regardless),
     so that narrow characters like "1" keep their shape; thin: sub-pixels shaved off each side
     of every stroke (long shallow diagonals stay brighter with less).
@@ -93,16 +104,26 @@ def natural_box(ink, region, stretch):
     return (x, y, x + width, y + height)
 
 
-def draw_cell(ink, box, thin):
-    """Paints the ink into box (cell pixels, may touch the edges) and returns the 10 x 15 cell."""
+def round_half_up(value):
+    return math.floor(value + 0.5)
+
+
+def cell_size(design, percent):
+    """A design cell (width, height) at a scale step: each side times the step, halves up."""
+    return tuple(round_half_up(side * percent / 100) for side in design)
+
+
+def draw_cell(ink, box, thin, size):
+    """Paints the ink into box (cell pixels, may touch the edges) and returns the cell of size."""
+    cell_w, cell_h = size
     margin = 1
     grow = thin / SUPER  # drawn this much larger so that thinning ends on the box again
     left, top, right, bottom = (round((v + margin) * SUPER) for v in
                                 (box[0] - grow, box[1] - grow, box[2] + grow, box[3] + grow))
-    canvas = Image.new("L", ((CELL_W + 2 * margin) * SUPER, (CELL_H + 2 * margin) * SUPER), 0)
+    canvas = Image.new("L", ((cell_w + 2 * margin) * SUPER, (cell_h + 2 * margin) * SUPER), 0)
     canvas.paste(ink.resize((right - left, bottom - top), Image.LANCZOS), (left, top))
     canvas = canvas.filter(ImageFilter.MinFilter(2 * thin + 1))
-    inner = (margin * SUPER, margin * SUPER, (margin + CELL_W) * SUPER, (margin + CELL_H) * SUPER)
+    inner = (margin * SUPER, margin * SUPER, (margin + cell_w) * SUPER, (margin + cell_h) * SUPER)
     return canvas.crop(inner).reduce(SUPER)
 
 
@@ -120,7 +141,7 @@ def edge_choices(edge):
     return [edge + k / SUPER for k in range(-NUDGE, NUDGE + 1)]
 
 
-def fit(ink, box, thin):
+def fit(ink, box, thin, size):
     """Nudges the box edges, one axis at a time (x again once y has settled), to the placement
     with the crispest strokes."""
     best = tuple(box)
@@ -132,9 +153,25 @@ def fit(ink, box, thin):
                 trial[axis], trial[axis + 2] = a, b
                 # Ties go to the box that moved least, then to the first tried.
                 moved = abs(a - box[axis]) + abs(b - box[axis + 2])
-                candidates.append((-crispness(draw_cell(ink, trial, thin)), moved, len(candidates), trial))
+                candidates.append((-crispness(draw_cell(ink, trial, thin, size)), moved, len(candidates), trial))
         best = tuple(min(candidates)[3])
-    return draw_cell(ink, best, thin)
+    return draw_cell(ink, best, thin, size)
+
+
+def glyph_cell(glyph, ink, size):
+    """One glyph rendered at a cell size: its region scales with the cell, and so does the
+    shaving of its strokes, since the font's strokes grow with the glyph."""
+    fx, fy = size[0] / CELL_W, size[1] / CELL_H
+    left, top, right, bottom = glyph.region
+    region = (left * fx, top * fy, right * fx, bottom * fy)
+    thin = round_half_up(glyph.thin * fy)
+    return fit(ink, natural_box(ink, region, glyph.stretch), thin, size)
+
+
+def sheet_file(percent, small):
+    """The file of a sheet; its resource name is the same in capitals without ".bmp"."""
+    base = "index_s" if small else "index"
+    return f"{base}.bmp" if percent == 100 else f"{base}_{percent}.bmp"
 
 
 def area_average(cell):
@@ -184,21 +221,30 @@ def main(argv=None):
     repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", default=os.path.join(repo, "res"), help="folder for the .bmp files")
-    parser.add_argument("--preview", help="also write an enlarged PNG of both sheets here")
+    parser.add_argument("--steps", default=",".join(map(str, STEPS)),
+                        help="scale steps in percent to draw (default: all)")
+    parser.add_argument("--preview", help="also write an enlarged PNG of the scale-1 sheets here")
     args = parser.parse_args(argv)
+    steps = [int(step) for step in args.steps.split(",")]
+    unknown = sorted(set(steps) - set(STEPS))
+    if unknown:
+        parser.error(f"no such scale step: {unknown}; the steps are {STEPS}")
 
     os.makedirs(args.out, exist_ok=True)
     font = ImageFont.truetype(FONT, RENDER_SIZE)
-    cells = []
-    for glyph in GLYPHS:
-        ink = render(glyph.char, font)
-        cells.append(fit(ink, natural_box(ink, glyph.region, glyph.stretch), glyph.thin))
-    small_cells = [area_average(cell) for cell in cells]
-
-    greybmp.write(os.path.join(args.out, "index.bmp"), stack(cells, CELL_W, CELL_H))
-    greybmp.write(os.path.join(args.out, "index_s.bmp"), stack(small_cells, SMALL_W, SMALL_H))
-    if args.preview:
-        save_preview(args.preview, cells, small_cells)
+    inks = [render(glyph.char, font) for glyph in GLYPHS]
+    for percent in steps:
+        large = cell_size((CELL_W, CELL_H), percent)
+        small = cell_size((SMALL_W, SMALL_H), percent)
+        cells = [glyph_cell(glyph, ink, large) for glyph, ink in zip(GLYPHS, inks)]
+        if percent == 100:
+            small_cells = [area_average(cell) for cell in cells]
+        else:
+            small_cells = [glyph_cell(glyph, ink, small) for glyph, ink in zip(GLYPHS, inks)]
+        greybmp.write(os.path.join(args.out, sheet_file(percent, False)), stack(cells, *large))
+        greybmp.write(os.path.join(args.out, sheet_file(percent, True)), stack(small_cells, *small))
+        if args.preview and percent == 100:
+            save_preview(args.preview, cells, small_cells)
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/exception.h"
+#include "engine/display_scale.h"
 #include "engine/memory_image.h"
 #include "engine/vellix.h"
 #include "glyph_fixtures.h"
@@ -31,6 +32,35 @@ TEST(RainGeometry, SheetAndGridFollowTheSurfaceSize) {
     EXPECT_EQ(field.BaseSheet().cellWidth, test.cellWidth) << test.width << " x " << test.height;
     EXPECT_EQ(field.GridColumns(), test.columns) << test.width << " x " << test.height;
     EXPECT_EQ(field.GridRows(), test.rows) << test.width << " x " << test.height;
+  }
+}
+
+// At a display scale step the field takes that step's sheet, chosen on the width at the design
+// scale, and lays the same grid over a screen as the design sheet over one of 1 / step the size.
+TEST(RainGeometry, ScaledFieldTakesTheSheetOfItsStep) {
+  const struct {
+    std::int32_t width, height, step, cellWidth, cellHeight, columns, rows;
+  } cases[] = {
+      {3840, 2160, 200, 20, 30, 193, 73},  // the grid of 1920 x 1080 at the design scale
+      {1920, 1080, 100, 10, 15, 193, 73},
+      {1024, 768, 150, 15, 23, 69, 34},
+      {304, 228, 200, 8, 12, 39, 20},      // a preview pane at 200 %: small sheet
+      {641, 480, 200, 20, 30, 33, 17},
+      {640, 480, 200, 8, 12, 81, 41},
+  };
+  MemoryImageFactory images;
+  for (const std::int32_t step : kScaleSteps)
+    for (const GlyphSheetSize& sheet : {LargeSheetAt(step), SmallSheetAt(step)})
+      images.AddResource(sheet.resource, MakeFixtureSheet(sheet.cellWidth, sheet.cellHeight));
+  for (const auto& test : cases) {
+    SCOPED_TRACE(testing::Message() << test.width << " x " << test.height << " at step " << test.step);
+    MemoryImage canvas(16, 16);
+    Vellix field(canvas, images, test.width, test.height, test.step);
+    field.Configure(60, 0, 0, 0, 0, 0x00009000, 0x0088FF88, 0x00006000);
+    EXPECT_EQ(field.BaseSheet().cellWidth, test.cellWidth);
+    EXPECT_EQ(field.BaseSheet().cellHeight, test.cellHeight);
+    EXPECT_EQ(field.GridColumns(), test.columns);
+    EXPECT_EQ(field.GridRows(), test.rows);
   }
 }
 

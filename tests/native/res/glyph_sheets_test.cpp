@@ -1,6 +1,7 @@
-// Checks res/index.bmp and res/index_s.bmp byte by byte, independently of any loader: the
-// layout that becomes the "INDEX" and "INDEX_S" resources once the file header is dropped,
-// and artwork fit for the rain (50 distinct glyphs; the 4 x 6 cells average the 10 x 15 ones).
+// Checks the committed glyph sheets byte by byte, independently of any loader: the layout that
+// becomes the "INDEX", "INDEX_S", "INDEX_<step>" ... resources once the file header is dropped,
+// with the cell sizes the scale table promises, and artwork fit for the rain (50 distinct
+// glyphs in every sheet; the 4 x 6 cells average the 10 x 15 ones).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "common/sheet_files.h"
+#include "engine/display_scale.h"
+
 namespace {
 
 constexpr int kFileHeaderSize = 14;
@@ -22,18 +26,38 @@ constexpr int kPixelOffset = kFileHeaderSize + kInfoHeaderSize + kPaletteSize;
 constexpr int kCells = 50;
 
 struct SheetFormat {
-  const char* file;
+  std::string file;
   int width;
   int height;
   int cellWidth;
   int cellHeight;
   std::size_t resourceSize;
+  bool small;
 };
 
 void PrintTo(const SheetFormat& format, std::ostream* out) { *out << format.file; }
 
-const SheetFormat kLarge{"index.bmp", 10, 750, 10, 15, 10066};
-const SheetFormat kSmall{"index_s.bmp", 4, 300, 4, 6, 2266};
+const SheetFormat kLarge{"index.bmp", 10, 750, 10, 15, 10066, false};
+const SheetFormat kSmall{"index_s.bmp", 4, 300, 4, 6, 2266, true};
+
+// The sheet of a resource as the scale table describes it: 1 column of 50 cells.
+SheetFormat FormatOf(const GlyphSheetSize& sheet, bool small) {
+  const int height = sheet.cellHeight * kCells;
+  const std::size_t stride = (sheet.cellWidth + 3) / 4 * 4;
+  return {SheetFileName(sheet.resource), sheet.cellWidth, height, sheet.cellWidth, sheet.cellHeight,
+          kInfoHeaderSize + kPaletteSize + stride * height + 2, small};
+}
+
+// Every sheet of every step, the design pair first.
+std::vector<SheetFormat> AllFormats() {
+  std::vector<SheetFormat> formats{kLarge, kSmall};
+  for (const std::int32_t step : kScaleSteps) {
+    if (step == kDesignScaleStep) continue;
+    formats.push_back(FormatOf(LargeSheetAt(step), false));
+    formats.push_back(FormatOf(SmallSheetAt(step), true));
+  }
+  return formats;
+}
 
 std::uint32_t U16(const std::vector<std::uint8_t>& bytes, std::size_t at) {
   return bytes.at(at) | bytes.at(at + 1) << 8;
@@ -118,7 +142,10 @@ TEST_P(GlyphSheetFile, IsExactlyTheResourceLayoutBehindAFileHeader) {
 TEST_P(GlyphSheetFile, EveryCellHoldsAGlyph) {
   const SheetFile sheet(GetParam());
   ASSERT_EQ(sheet.bytes.size(), kFileHeaderSize + GetParam().resourceSize);
-  const int brightLevel = GetParam().cellWidth == 10 ? 224 : 48;  // 4 x 6 cells average strokes down
+  // The 4 x 6 cells average strokes down; cells under 10 pixels wide are drawn at their size, but
+  // some strokes there are thinner than a pixel; from 10 pixels on, strokes have bright cores.
+  const int cellWidth = GetParam().cellWidth;
+  const int brightLevel = cellWidth == 4 ? 48 : cellWidth < 10 ? 112 : 224;
   for (int i = 0; i < kCells; ++i) {
     const std::vector<int> cell = sheet.Cell(i);
     const int brightest = *std::max_element(cell.begin(), cell.end());
@@ -135,9 +162,10 @@ TEST_P(GlyphSheetFile, HoldsFiftyDifferentGlyphs) {
   for (int i = 0; i < kCells; ++i) EXPECT_TRUE(cells.insert(sheet.Cell(i)).second) << "cell " << i << " repeats";
 }
 
-INSTANTIATE_TEST_SUITE_P(Sheets, GlyphSheetFile, testing::Values(kLarge, kSmall),
+INSTANTIATE_TEST_SUITE_P(Sheets, GlyphSheetFile, testing::ValuesIn(AllFormats()),
                          [](const testing::TestParamInfo<SheetFormat>& info) {
-                           return info.param.cellWidth == 10 ? std::string("Index") : std::string("IndexSmall");
+                           return std::string(info.param.small ? "IndexSmall" : "Index") + "_" +
+                                  std::to_string(info.param.cellWidth) + "x" + std::to_string(info.param.cellHeight);
                          });
 
 // Glyphs have no fixed margin, so a column of them nearly joins: most touch the top and bottom
@@ -180,6 +208,40 @@ TEST(GlyphArtwork, SmallSheetIsTheAreaAverageOfTheLargeOne) {
       ASSERT_LE(std::abs(small.Pixel(sx, sy) - mean), 1.0)
           << "small pixel (" << sx << ", " << sy << ") in cell " << sy / kSmall.cellHeight;
     }
+  }
+}
+
+// The sheets of the other steps are drawn from the font at their own size, not blown up from the
+// design sheet: a smoothly resampled sheet smears its strokes over greys (its ink squared over
+// its ink, 1.0 when every lit pixel is full white, falls to about 0.62), and a sheet of blocks
+// repeats the design cells pixel for pixel.
+TEST(GlyphArtwork, LargeSheetsOfOtherStepsAreDrawnAtTheirSize) {
+  const SheetFile design(kLarge);
+  ASSERT_EQ(design.bytes.size(), kFileHeaderSize + kLarge.resourceSize);
+  for (const std::int32_t step : kScaleSteps) {
+    if (step == kDesignScaleStep) continue;
+    const SheetFormat format = FormatOf(LargeSheetAt(step), false);
+    const SheetFile sheet(format);
+    ASSERT_EQ(sheet.bytes.size(), kFileHeaderSize + format.resourceSize) << format.file;
+    double ink = 0, inkSquared = 0;
+    int blownUpCells = 0;
+    for (int i = 0; i < kCells; ++i) {
+      const std::vector<int> cell = sheet.Cell(i);
+      const std::vector<int> designCell = design.Cell(i);
+      bool blownUp = true;
+      for (int y = 0; y < format.cellHeight; ++y)
+        for (int x = 0; x < format.cellWidth; ++x) {
+          const int value = cell[y * format.cellWidth + x];
+          ink += value;
+          inkSquared += static_cast<double>(value) * value / 255;
+          const int nearest = designCell[(y * kLarge.cellHeight / format.cellHeight) * kLarge.cellWidth +
+                                         x * kLarge.cellWidth / format.cellWidth];
+          blownUp &= value == nearest;
+        }
+      blownUpCells += blownUp;
+    }
+    EXPECT_GE(inkSquared / ink, 0.79) << format.file;
+    EXPECT_EQ(blownUpCells, 0) << format.file;
   }
 }
 

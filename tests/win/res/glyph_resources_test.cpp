@@ -1,6 +1,7 @@
-// "INDEX" and "INDEX_S" as Windows sees them once windres has built them into a module: the
-// file header gone (10,066 and 2,266 bytes left), loadable by name as 10 x 750 and 4 x 300
-// bitmaps, and read by GDI top row first, so cell 0 is the one at the top of the image.
+// The glyph sheets as Windows sees them once windres has built them into a module: "INDEX" and
+// "INDEX_S" with the file header gone (10,066 and 2,266 bytes left), loadable by name as 10 x 750
+// and 4 x 300 bitmaps, the sheets of every further scale step likewise at their cell sizes, and
+// all read by GDI top row first, so cell 0 is the one at the top of the image.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,19 +9,35 @@
 #include <cstdint>
 #include <cstring>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "base/win_handles.h"
+#include "engine/display_scale.h"
 
 namespace {
 
 struct SheetResource {
-  const char* name;
+  std::string name;
   DWORD size;
   LONG width;
   LONG height;
 };
 
 void PrintTo(const SheetResource& sheet, std::ostream* out) { *out << sheet.name; }
+
+// The design pair as written down, then every other step's pair as the scale table sizes it:
+// header, grey palette, 50 cells of rows padded to 4 bytes, two trailing bytes.
+std::vector<SheetResource> AllSheetResources() {
+  std::vector<SheetResource> sheets{{"INDEX", 10066, 10, 750}, {"INDEX_S", 2266, 4, 300}};
+  for (const GlyphSheetSize& sheet : AllGlyphSheets()) {
+    if (sheet.resource == "INDEX" || sheet.resource == "INDEX_S") continue;
+    const LONG height = sheet.cellHeight * 50;
+    const DWORD stride = (sheet.cellWidth + 3) / 4 * 4;
+    sheets.push_back({sheet.resource, 40 + 1024 + stride * height + 2, sheet.cellWidth, height});
+  }
+  return sheets;
+}
 
 class GlyphResource : public testing::TestWithParam<SheetResource> {
  protected:
@@ -29,7 +46,7 @@ class GlyphResource : public testing::TestWithParam<SheetResource> {
 
 TEST_P(GlyphResource, IsABitmapResourceWithoutFileHeader) {
   const SheetResource& sheet = GetParam();
-  HRSRC found = ::FindResourceA(module, sheet.name, MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+  HRSRC found = ::FindResourceA(module, sheet.name.c_str(), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
   ASSERT_NE(found, nullptr) << "error " << ::GetLastError();
   EXPECT_EQ(::SizeofResource(module, found), sheet.size);
 
@@ -47,8 +64,8 @@ TEST_P(GlyphResource, IsABitmapResourceWithoutFileHeader) {
 TEST_P(GlyphResource, LoadsByNameAtItsSize) {
   const SheetResource& sheet = GetParam();
   UniqueBitmap viaLoadImage(static_cast<HBITMAP>(
-      ::LoadImageA(module, sheet.name, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-  UniqueBitmap viaLoadBitmap(::LoadBitmapA(module, sheet.name));
+      ::LoadImageA(module, sheet.name.c_str(), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  UniqueBitmap viaLoadBitmap(::LoadBitmapA(module, sheet.name.c_str()));
   for (const UniqueBitmap* loaded : {&viaLoadImage, &viaLoadBitmap}) {
     ASSERT_TRUE(*loaded) << "error " << ::GetLastError();
     BITMAP size{};
@@ -62,7 +79,7 @@ TEST_P(GlyphResource, LoadsByNameAtItsSize) {
 // palette entry (grey = index) as the pixel's colour.
 TEST_P(GlyphResource, ReadsBackAsStoredTopRowLast) {
   const SheetResource& sheet = GetParam();
-  HRSRC found = ::FindResourceA(module, sheet.name, MAKEINTRESOURCEA(2));
+  HRSRC found = ::FindResourceA(module, sheet.name.c_str(), MAKEINTRESOURCEA(2));
   ASSERT_NE(found, nullptr);
   const auto* data = static_cast<const std::uint8_t*>(::LockResource(::LoadResource(module, found)));
   const std::uint8_t* rows = data + sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);
@@ -70,7 +87,7 @@ TEST_P(GlyphResource, ReadsBackAsStoredTopRowLast) {
 
   // A DIB section keeps the 8-bit grey exactly, whatever the display's depth.
   UniqueBitmap bitmap(static_cast<HBITMAP>(
-      ::LoadImageA(module, sheet.name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+      ::LoadImageA(module, sheet.name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   ASSERT_TRUE(bitmap);
   UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
   ASSERT_TRUE(dc);
@@ -87,10 +104,7 @@ TEST_P(GlyphResource, ReadsBackAsStoredTopRowLast) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sheets, GlyphResource,
-                         testing::Values(SheetResource{"INDEX", 10066, 10, 750},
-                                         SheetResource{"INDEX_S", 2266, 4, 300}),
-                         [](const testing::TestParamInfo<SheetResource>& info) {
-                           return std::string(info.param.name);
-                         });
+                         testing::ValuesIn(AllSheetResources()),
+                         [](const testing::TestParamInfo<SheetResource>& info) { return info.param.name; });
 
 }  // namespace
