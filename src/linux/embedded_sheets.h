@@ -1,4 +1,4 @@
-// The glyph sheet files (res/index.bmp, res/index_s.bmp), compiled into the program at build
+// The glyph sheet files (res/index*.bmp, every scale step's), compiled into the program at build
 // time, so that the Linux program needs no file beside it and always draws the artwork it was
 // built with.
 #pragma once
@@ -7,6 +7,6 @@
 #include <string>
 #include <vector>
 
-// The bytes of the sheet file behind a resource name ("INDEX", "INDEX_S"); empty when the
+// The bytes of the sheet file behind a resource name ("INDEX", "INDEX_S", "INDEX_200" ...); empty when the
 // program has no sheet of that name.
 std::vector<std::uint8_t> EmbeddedSheet(const std::string& name);

@@ -9,6 +9,8 @@
 #include <limits>
 #include <sstream>
 
+#include "engine/display_scale.h"
+
 namespace {
 
 bool IsDigits(const std::string& text, std::size_t from, int base) {
@@ -74,14 +76,14 @@ std::optional<std::uint32_t> ParseWindowId(const std::string& text) {
   return static_cast<std::uint32_t>(value);
 }
 
-std::optional<ScaleStep> ParseScale(const std::string& text) {
+std::optional<std::int32_t> ParseScale(const std::string& text) {
   // Plain decimal only: strtod alone would also take "inf", "nan", hex and leading blanks.
   const auto digits = std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
   const auto dots = std::count(text.begin(), text.end(), '.');
   if (digits == 0 || dots > 1 || static_cast<std::size_t>(digits + dots) != text.size()) return std::nullopt;
   const double value = std::strtod(text.c_str(), nullptr);
   if (!(value > 0)) return std::nullopt;
-  return NearestScaleStep(value);
+  return ScaleStepForScale(value);
 }
 
 std::optional<std::int32_t> ParseColour(const std::string& text) {

@@ -11,7 +11,6 @@
 
 #include "settings/setting_table.h"
 #include "linux/option_settings.h"
-#include "linux/scale_step.h"
 
 // Where the rain goes on X11.
 enum class DrawTarget {
@@ -31,8 +30,8 @@ struct LinuxOptions {
   std::uint32_t window = 0;
   std::string display;  // -display NAME; empty: $DISPLAY
   bool help = false;
-  // -scale S, taken to the nearest scale step; unset: the display's own scale decides.
-  std::optional<ScaleStep> scale;
+  // -scale S, as a scale step (engine/display_scale.h); unset: the display's own scale decides.
+  std::optional<std::int32_t> scale;
   OptionSettings settings;
 };
 
@@ -52,7 +51,7 @@ std::string OptionName(const SettingInfo& setting);
 std::optional<std::uint32_t> ParseWindowId(const std::string& text);
 
 // A decimal number greater than 0 ("2", "1.3", ".5") taken to the nearest scale step.
-std::optional<ScaleStep> ParseScale(const std::string& text);
+std::optional<std::int32_t> ParseScale(const std::string& text);
 
 // "#RRGGBB" as 0x00BBGGRR.
 std::optional<std::int32_t> ParseColour(const std::string& text);

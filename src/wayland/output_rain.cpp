@@ -19,7 +19,7 @@ ConfigureArgs InBufferOrder(ConfigureArgs args) {
 
 }  // namespace
 
-OutputRain::OutputRain(const RainGlobals& globals, wl_output* output, std::int32_t scale, ScaleStep sheetStep,
+OutputRain::OutputRain(const RainGlobals& globals, wl_output* output, std::int32_t scale, std::int32_t sheetStep,
                        const ConfigureArgs& args)
     : globals(globals),
       args(InBufferOrder(args)),
@@ -48,7 +48,7 @@ OutputRain::~OutputRain() {
   surface.reset();
 }
 
-void OutputRain::SetScale(std::int32_t newScale, ScaleStep newSheetStep) {
+void OutputRain::SetScale(std::int32_t newScale, std::int32_t newSheetStep) {
   if (newScale == scale && newSheetStep == sheetStep) return;
   scale = newScale;
   sheetStep = newSheetStep;
@@ -94,8 +94,7 @@ void OutputRain::Rebuild() {
 bool OutputRain::BuildFieldIfDue() {
   if (!fieldDue) return false;
   fieldDue = false;
-  sheets = std::make_unique<EmbeddedSheetFactory>(sheetStep);
-  field = std::make_unique<Vellix>(*picture, *sheets, picture->Width(), picture->Height());
+  field = std::make_unique<Vellix>(*picture, sheets, picture->Width(), picture->Height(), sheetStep);
   ConfigureRainField(*field, args);
   return true;
 }

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "engine/vellix.h"
-#include "linux/scale_step.h"
 #include "linux/sheets.h"
 #include "settings/configure_args.h"
 #include "wayland/kept_picture.h"
@@ -33,14 +32,14 @@ class OutputRain {
  public:
   // Makes the surface and commits it without a buffer. `scale` is the output's integer scale;
   // `sheetStep` the step of the glyph sheets (the output's, or the one the command line asked).
-  OutputRain(const RainGlobals& globals, wl_output* output, std::int32_t scale, ScaleStep sheetStep,
+  OutputRain(const RainGlobals& globals, wl_output* output, std::int32_t scale, std::int32_t sheetStep,
              const ConfigureArgs& args);
   ~OutputRain();
   OutputRain(const OutputRain&) = delete;
   OutputRain& operator=(const OutputRain&) = delete;
 
   // The output's scale changed: the next frames are drawn at the new one.
-  void SetScale(std::int32_t newScale, ScaleStep newSheetStep);
+  void SetScale(std::int32_t newScale, std::int32_t newSheetStep);
   // The compositor took the surface away; it is to be destroyed.
   bool Closed() const { return closed; }
   wl_surface* Surface() const { return surface.get(); }
@@ -73,7 +72,7 @@ class OutputRain {
   SurfaceObject surface;
   WaylandObject<zwlr_layer_surface_v1> layerSurface;
   std::int32_t scale;
-  ScaleStep sheetStep;
+  std::int32_t sheetStep;  // of the glyph sheets, engine/display_scale.h
   std::uint32_t width = 0;   // surface coordinates, from the last configure
   std::uint32_t height = 0;
   bool configured = false;
@@ -82,7 +81,7 @@ class OutputRain {
 
   std::unique_ptr<KeptPicture> picture;
   std::array<std::unique_ptr<ShmBuffer>, kBufferCount> buffers;
-  std::unique_ptr<EmbeddedSheetFactory> sheets;
+  EmbeddedSheetFactory sheets;
   std::unique_ptr<Vellix> field;
   CallbackObject frame;              // at most one outstanding
   std::uint32_t frameAskedAt = 0;

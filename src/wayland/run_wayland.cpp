@@ -16,6 +16,7 @@
 #include <string>
 
 #include "base/exception.h"
+#include "engine/display_scale.h"
 #include "settings/configure_args.h"
 #include "wayland/input_rule.h"
 #include "wayland/output_rain.h"
@@ -99,8 +100,8 @@ class Overlay {
  private:
   RainGlobals Globals() const { return {compositor, shm, layerShell}; }
 
-  ScaleStep SheetStep(std::int32_t scale) const {
-    return options.scale ? *options.scale : NearestScaleStep(static_cast<double>(scale));
+  std::int32_t SheetStep(std::int32_t scale) const {
+    return options.scale ? *options.scale : ScaleStepForScale(static_cast<double>(scale));
   }
 
   void ShowOn(Output& output) {

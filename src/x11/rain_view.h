@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "engine/vellix.h"
-#include "linux/scale_step.h"
 #include "settings/configure_args.h"
 #include "x11/server_sheets.h"
 #include "x11/window_surface.h"
@@ -15,8 +14,8 @@
 class RainView final {
  public:
   // Paints the window black and builds a configured field of the window's size, drawn with the
-  // glyph sheets of scale `step`.
-  RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, ScaleStep step,
+  // glyph sheets of the scale step `scaleStep` (engine/display_scale.h).
+  RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, std::int32_t scaleStep,
            const ConfigureArgs& args);
   RainView(const RainView&) = delete;
   RainView& operator=(const RainView&) = delete;
@@ -35,6 +34,7 @@ class RainView final {
   void Build();
 
   const ConfigureArgs args;
+  const std::int32_t scaleStep;
   WindowSurface surface;
   ServerSheetFactory sheets;
   std::unique_ptr<Vellix> field;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/exception.h"
+#include "engine/display_scale.h"
 #include "settings/configure_args.h"
 #include "x11/dpi_resource.h"
 #include "x11/rain_view.h"
@@ -43,7 +44,7 @@ Outcome Handle(const XEvent& event, const TargetWindow& target, RainView& view) 
 int RunRain(Display* display, const LinuxOptions& options, const EndingSignals& signals) {
   RecordXErrors();
   const TargetWindow target(display, options);
-  const ScaleStep step = options.scale ? *options.scale : ScaleStepOfDpi(ServerDpi(display));
+  const std::int32_t step = options.scale ? *options.scale : ScaleStepForScale(ServerDpi(display) / kDesignDpi);
   RainView view(target.Format(), target.Width(), target.Height(), step, ConfigureArgsFrom(options.settings));
 
   pollfd waits[2] = {{ConnectionNumber(display), POLLIN, 0}, {signals.Descriptor(), POLLIN, 0}};

@@ -66,5 +66,5 @@ std::unique_ptr<Image> ServerSheetFactory::CreateBlank(std::int32_t width, std::
 }
 
 std::unique_ptr<Image> ServerSheetFactory::LoadResource(const std::string& name) {
-  return std::make_unique<ServerSheet>(format, LoadEmbeddedSheet(name, step));
+  return std::make_unique<ServerSheet>(format, LoadEmbeddedSheet(name));
 }

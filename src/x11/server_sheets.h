@@ -9,7 +9,6 @@
 
 #include "engine/memory_image.h"
 #include "engine/surface.h"
-#include "linux/scale_step.h"
 #include "x11/pixel_format.h"
 #include "x11/x_handles.h"
 
@@ -36,11 +35,10 @@ class ServerSheet final : public Image {
   mutable bool stale = true;
 };
 
-// Makes ServerSheets for one window: blank ones, and the glyph sheets built into the program
-// at one scale step.
+// Makes ServerSheets for one window: blank ones, and the glyph sheets built into the program.
 class ServerSheetFactory final : public ImageFactory {
  public:
-  ServerSheetFactory(const WindowFormat& format, ScaleStep step) : format(format), step(step) {}
+  explicit ServerSheetFactory(const WindowFormat& format) : format(format) {}
 
   std::unique_ptr<Image> CreateBlank(std::int32_t width, std::int32_t height) override;
   // Throws Exception("Resource <name> not found") for a name the program has no sheet of.
@@ -48,5 +46,4 @@ class ServerSheetFactory final : public ImageFactory {
 
  private:
   const WindowFormat& format;
-  const ScaleStep step;
 };

@@ -87,5 +87,5 @@ def desk(sway):
         stop_all(desk)
 
 
-__all__ = ["Desk", "EXIT_TIMEOUT", "LUMIVEX", "OUTPUT_SIZE", "RAIN_TIMEOUT", "Sway", "signal", "stop_all",
+__all__ = ["Desk", "EXIT_TIMEOUT", "LUMIVEX", "OUTPUT_SIZE", "RAIN_TIMEOUT", "ROOT", "Sway", "signal", "stop_all",
            "wait_for"]

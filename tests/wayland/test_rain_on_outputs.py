@@ -3,8 +3,8 @@ colours given on the command line (the very cells and tints the X11 backend draw
 from shot to shot; on an output created while it runs as well; and at an output's scale 2 in
 the cells of the sheet made at that scale."""
 
-from conftest import wait_for
-from rain_cells import BLACK, DARK_COLOR, LIGHT_COLOR, NORMAL_COLOR
+from conftest import ROOT, wait_for
+from rain_cells import BLACK, DARK_COLOR, LIGHT_COLOR, NORMAL_COLOR, load_glyphs
 
 # Colours of our own (0x00BBGGRR) and busy settings: every cell kind shows within seconds.
 OWN_COLORS = {"normal": 0x00C06020, "light": 0x00FFE0A0, "dark": 0x00402008}
@@ -38,4 +38,19 @@ def test_an_output_created_while_it_runs_gets_rain_too(desk):
     reading = desk.reading(design, lambda r: r.glyph_cells() >= 100, "rain on the new output",
                            output=added.pop())
     assert reading.count()[DARK_COLOR] == 0, "the design settings have no risers"
+    assert lumivex.running
+
+
+def test_an_output_at_scale_2_shows_the_cells_of_the_sheet_made_at_that_scale(desk):
+    lumivex = desk.start("-speed", "200")
+    before = set(desk.sway.outputs())
+    desk.sway.swaymsg("create_output")
+    name = wait_for(lambda: set(desk.sway.outputs()) - before, timeout=60, what="a new output").pop()
+    desk.sway.swaymsg("output", name, "mode", "1024x768", "scale", "2")
+    # 1024 x 768 pixels, 512 x 384 in the output's coordinates: the large sheet of step 200.
+    reading = desk.reading([NORMAL_COLOR, LIGHT_COLOR], lambda r: r.glyph_cells() >= 60,
+                           "rain of 20 x 30 glyphs over the output at scale 2", output=name, size=(1024, 768),
+                           glyphs=load_glyphs(ROOT / "res" / "index_200.bmp", (20, 30)), cell_size=(20, 30))
+    columns = {column for (column, _), value in reading.cells.items() if value not in (BLACK, None)}
+    assert max(columns) > 40, sorted(columns)   # the whole width: 52 columns of 20 pixels
     assert lumivex.running

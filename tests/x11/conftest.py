@@ -104,4 +104,4 @@ def outside_is_white(image, box):
     return all(low == 255 for low, _ in rest.getextrema())
 
 
-__all__ = ["Desk", "EXIT_TIMEOUT", "LUMIVEX", "SCREEN_SIZE", "wait_for", "outside_is_white"]
+__all__ = ["Desk", "EXIT_TIMEOUT", "LUMIVEX", "ROOT", "SCREEN_SIZE", "wait_for", "outside_is_white"]

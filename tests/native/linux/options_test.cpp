@@ -138,7 +138,7 @@ TEST(LinuxOptionsTest, ScaleAndWaylandOptions) {
     std::vector<std::string> args;
     bool wayland;
     bool displayGiven;
-    std::optional<ScaleStep> scale;
+    std::optional<std::int32_t> scale;
   };
   const Case cases[] = {
       {{}, false, false, std::nullopt},
