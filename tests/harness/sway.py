@@ -19,7 +19,7 @@ STOP_TIMEOUT = 30
 class Sway:
     """One headless sway. `env()` gives the variables a client needs to reach it."""
 
-    def __init__(self, size=(800, 600)):
+    def __init__(self, size=(800, 600), outputs=1):
         self.folder = Path(tempfile.mkdtemp(prefix="lumivex-sway-"))
         self.process = None
         try:
@@ -32,7 +32,8 @@ class Sway:
             self.log = self.folder / "sway.log"
             env = {"PATH": "/usr/bin:/bin", "HOME": str(self.folder), "XDG_RUNTIME_DIR": str(self.folder),
                    "SWAYSOCK": str(self.folder / "sway.sock"), "WLR_BACKENDS": "headless",
-                   "WLR_RENDERER": "pixman", "WLR_LIBINPUT_NO_DEVICES": "1"}
+                   "WLR_RENDERER": "pixman", "WLR_LIBINPUT_NO_DEVICES": "1",
+                   "WLR_HEADLESS_OUTPUTS": str(outputs)}
             with open(self.log, "wb") as log:
                 self.process = subprocess.Popen(
                     ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "sway", "-c", str(config)],
@@ -42,7 +43,8 @@ class Sway:
                      or self.process.poll() is not None, timeout=60, what="sway to open its sockets")
             if self.process.poll() is not None:
                 raise RuntimeError("sway did not start: " + self.log.read_text(errors="replace"))
-            wait_for(lambda: self.outputs(), timeout=60, what="sway's first output")
+            wait_for(lambda: len(self.outputs()) == outputs and self.answers(), timeout=60,
+                     what=f"sway with {outputs} output(s)")
         except BaseException:
             self.stop()
             raise
@@ -66,6 +68,13 @@ class Sway:
 
     def swaymsg(self, *args):
         return self.run("swaymsg", *args)
+
+    def answers(self):
+        try:
+            self.swaymsg("-t", "get_version")
+        except RuntimeError:
+            return False
+        return True
 
     def outputs(self):
         """The names of the active outputs."""

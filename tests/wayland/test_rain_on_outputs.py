@@ -1,9 +1,9 @@
 """The rain as the overlay shows it: on every output, in cells of the glyph sheet tinted with the
 colours given on the command line (the very cells and tints the X11 backend draws), changing
-from shot to shot; on an output created while it runs as well; and at an output's scale 2 in
-the cells of the sheet made at that scale."""
+from shot to shot; on an output created while it runs as well, also when there was none at the
+start; and at an output's scale 2 in the cells of the sheet made at that scale."""
 
-from conftest import ROOT, wait_for
+from conftest import OUTPUT_SIZE, ROOT, Desk, Sway, stop_all, wait_for
 from rain_cells import BLACK, DARK_COLOR, LIGHT_COLOR, NORMAL_COLOR, load_glyphs
 
 # Colours of our own (0x00BBGGRR) and busy settings: every cell kind shows within seconds.
@@ -54,3 +54,19 @@ def test_an_output_at_scale_2_shows_the_cells_of_the_sheet_made_at_that_scale(de
     columns = {column for (column, _), value in reading.cells.items() if value not in (BLACK, None)}
     assert max(columns) > 40, sorted(columns)   # the whole width: 52 columns of 20 pixels
     assert lumivex.running
+
+
+def test_without_an_output_it_waits_for_one():
+    sway = Sway(OUTPUT_SIZE, outputs=0)
+    desk = Desk(sway)
+    try:
+        lumivex = desk.start("-speed", "200")
+        # Nothing to draw on is not an error: it is still there when the first output comes.
+        sway.swaymsg("create_output")
+        name = wait_for(sway.outputs, timeout=60, what="an output")[0]
+        desk.reading([NORMAL_COLOR, LIGHT_COLOR], lambda r: r.glyph_cells() >= 50, "rain on the first output",
+                     output=name)
+        assert lumivex.running
+    finally:
+        stop_all(desk)
+        sway.stop()
