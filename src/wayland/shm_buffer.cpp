@@ -24,7 +24,7 @@ struct Descriptor {
 }  // namespace
 
 ShmBuffer::ShmBuffer(wl_shm* shm, std::int32_t width, std::int32_t height)
-    : width(width), height(height), size(static_cast<std::size_t>(width) * height * 4) {
+    : width(width), size(static_cast<std::size_t>(width) * height * 4) {
   const Descriptor memory{memfd_create("lumivex-buffer", MFD_CLOEXEC)};
   if (memory.fd < 0) throw Exception(std::string("cannot make a picture buffer: ") + std::strerror(errno));
   if (ftruncate(memory.fd, static_cast<off_t>(size)) != 0)

@@ -27,7 +27,6 @@ class ShmBuffer {
   static void Released(void* data, wl_buffer* buffer);
 
   std::int32_t width;
-  std::int32_t height;
   std::size_t size;
   std::uint32_t* pixels = nullptr;
   BufferObject buffer;
