@@ -3,7 +3,9 @@ and configuration, the pixman renderer and no input devices, started as the unpr
 nobody (sway refuses to run as root; a client running as root still connects to its socket)
 and stopped by its process id."""
 
+import grp
 import os
+import pwd
 import shutil
 import signal
 import subprocess
@@ -23,7 +25,7 @@ class Sway:
         self.folder = Path(tempfile.mkdtemp(prefix="lumivex-sway-"))
         self.process = None
         try:
-            nobody = (65534, 65534)
+            nobody = (pwd.getpwnam("nobody").pw_uid, grp.getgrnam("nogroup").gr_gid)
             os.chown(self.folder, *nobody)
             os.chmod(self.folder, 0o700)
             config = self.folder / "config"
