@@ -1,13 +1,16 @@
 """How the overlay ends: a key press, a pointer button or scroll, or a pointer move of more than
-5 pixels from where the pointer entered end it with 0, a smaller move does not; SIGTERM, SIGINT
+5 pixels from where the pointer entered end it with 0, a smaller move does not, nor does a key
+that was already held when it started; SIGTERM, SIGINT
 and SIGHUP end it with 0; the compositor going away ends it with 1."""
 
+import json
 import signal
+import subprocess
 import time
 
 import pytest
 
-from conftest import Desk, Sway, OUTPUT_SIZE, stop_all
+from conftest import EXIT_TIMEOUT, OUTPUT_SIZE, Desk, Sway, stop_all, wait_for
 from rain_cells import LIGHT_COLOR, NORMAL_COLOR
 
 DESIGN = [NORMAL_COLOR, LIGHT_COLOR]
@@ -72,3 +75,22 @@ def test_the_compositor_going_away_ends_it_with_1():
     finally:
         stop_all(desk)
         sway.stop()
+
+
+def test_a_key_held_before_it_starts_ends_nothing_when_released(desk):
+    # wtype adds a keyboard to the seat and presses x before lumivex starts; lumivex's surface
+    # then gets the keyboard with x already down, and x comes up while it runs.
+    holder = subprocess.Popen(["wtype", "-P", "x", "-s", "3000", "-p", "x"], env=desk.sway.env(),
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        wait_for(lambda: any(device["type"] == "keyboard" for device in
+                             json.loads(desk.sway.swaymsg("-r", "-t", "get_inputs"))),
+                 timeout=EXIT_TIMEOUT, what="wtype's keyboard on the seat")
+        lumivex = desk.start("-speed", "200")
+        rain_shows(desk)
+        holder.wait(timeout=EXIT_TIMEOUT)     # x released, the keyboard gone
+        assert still_running_after(lumivex, STILL_RUNNING_SECONDS), lumivex.wait_exit()
+    finally:
+        if holder.poll() is None:
+            holder.kill()
+        holder.wait()
