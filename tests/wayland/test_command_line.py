@@ -5,16 +5,14 @@ and a bare lumivex in a Wayland session without X takes the overlay."""
 
 import os
 import shutil
-import socket
-import struct
 import subprocess
 import tempfile
-import threading
 from pathlib import Path
 
 import pytest
 
 from conftest import EXIT_TIMEOUT, LUMIVEX
+from fake_compositor import FakeCompositor
 from lumivex_process import Lumivex
 from rain_cells import LIGHT_COLOR, NORMAL_COLOR
 
@@ -41,59 +39,9 @@ def test_a_bad_command_line_ends_it_with_2_and_the_usage(sway, args, first_line)
     assert "usage: lumivex" in result.stderr
 
 
-class Compositor:
-    """A stand-in compositor on a socket of its own that offers only wl_compositor and wl_shm:
-    it answers the registry request with those two globals and every sync with its done event."""
-
-    def __init__(self, folder):
-        self.listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        self.listener.bind(str(folder / "wayland-9"))
-        self.listener.listen(1)
-        self.thread = threading.Thread(target=self.serve, daemon=True)
-        self.thread.start()
-
-    @staticmethod
-    def event(target, opcode, payload):
-        return struct.pack("<II", target, (8 + len(payload)) << 16 | opcode) + payload
-
-    @staticmethod
-    def text(value):
-        data = value.encode() + b"\0"
-        return struct.pack("<I", len(data)) + data + b"\0" * (-len(data) % 4)
-
-    def serve(self):
-        connection, _ = self.listener.accept()
-        with connection:
-            pending = b""
-            while True:
-                chunk = connection.recv(4096)
-                if not chunk:
-                    return
-                pending += chunk
-                while len(pending) >= 8:
-                    target, word = struct.unpack("<II", pending[:8])
-                    size, opcode = word >> 16, word & 0xFFFF
-                    if len(pending) < size:
-                        break
-                    args, pending = pending[8:size], pending[size:]
-                    if target != 1:
-                        continue                   # binds: nothing to answer
-                    new_id, = struct.unpack("<I", args[:4])
-                    if opcode == 1:                # get_registry
-                        for name, interface, version in ((1, "wl_compositor", 4), (2, "wl_shm", 1)):
-                            connection.sendall(self.event(new_id, 0, struct.pack("<I", name) + self.text(interface)
-                                                          + struct.pack("<I", version)))
-                    elif opcode == 0:              # sync
-                        connection.sendall(self.event(new_id, 0, struct.pack("<I", 1))
-                                           + self.event(1, 1, struct.pack("<I", new_id)))
-
-    def close(self):
-        self.listener.close()
-
-
 def test_no_display_or_no_layer_shell_ends_it_with_1_saying_which():
     folder = Path(tempfile.mkdtemp(prefix="lumivex-no-shell-"))
-    compositor = Compositor(folder)
+    compositor = FakeCompositor(folder, "wayland-9", [(1, "wl_compositor", 4), (2, "wl_shm", 1)])
     try:
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET")}
         env["XDG_RUNTIME_DIR"] = str(folder)
