@@ -1,11 +1,8 @@
-// The globals come from the registry at start and whenever an output comes or goes; a seat's
-// keyboard and pointer only report input, which ends the overlay (a locker's nested compositor
-// may offer no seat: then only a signal ends it). The outputs' surfaces and their rain live in
-// OutputRain.
+// The globals come from the registry at start and whenever an output comes or goes. The outputs'
+// surfaces and their rain live in OutputRain, the input that ends the overlay in SeatInput.
 #include "wayland/run_wayland.h"
 
 #include <poll.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -18,8 +15,8 @@
 #include "base/exception.h"
 #include "engine/display_scale.h"
 #include "settings/configure_args.h"
-#include "wayland/input_rule.h"
 #include "wayland/output_rain.h"
+#include "wayland/seat_input.h"
 #include "wayland/wayland_objects.h"
 
 namespace {
@@ -44,9 +41,7 @@ class Overlay {
       : display(display), options(options), args(ConfigureArgsFrom(options.settings)) {}
   ~Overlay() {
     outputs.clear();
-    if (keyboard) ReleaseKeyboard();
-    if (pointer) ReleasePointer();
-    if (seat) wl_seat_destroy(seat);
+    seat.reset();
     if (layerShell) zwlr_layer_shell_v1_destroy(layerShell);
     if (shm) wl_shm_destroy(shm);
     if (compositor) wl_compositor_destroy(compositor);
@@ -68,7 +63,7 @@ class Overlay {
     }
   }
 
-  bool Ended() const { return ended; }
+  bool Ended() const { return seat && seat->Ended(); }
 
   // Builds fields that are due and polls every rain; returns the milliseconds to sleep.
   int Poll() {
@@ -126,9 +121,8 @@ class Overlay {
       self->layerShell =
           static_cast<zwlr_layer_shell_v1*>(wl_registry_bind(registry, name, &zwlr_layer_shell_v1_interface, 1));
     } else if (kind == wl_seat_interface.name && !self->seat) {
-      self->seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, 5u)));
-      static const wl_seat_listener listener = {&Overlay::SeatCapabilities, &Overlay::SeatName};
-      wl_seat_add_listener(self->seat, &listener, self);
+      self->seat = std::make_unique<SeatInput>(
+          static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, 5u))));
     } else if (kind == wl_output_interface.name) {
       self->AddOutput(name, version);
     }
@@ -172,87 +166,6 @@ class Overlay {
     if (self->started) self->ShowOn(*output);
   }
 
-  static void SeatName(void*, wl_seat*, const char*) {}
-  static void SeatCapabilities(void* data, wl_seat* seat, std::uint32_t capabilities) {
-    auto* self = static_cast<Overlay*>(data);
-    const bool hasKeyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD;
-    const bool hasPointer = capabilities & WL_SEAT_CAPABILITY_POINTER;
-    if (hasKeyboard && !self->keyboard) {
-      self->keyboard = wl_seat_get_keyboard(seat);
-      static const wl_keyboard_listener listener = {&Overlay::Keymap, &Overlay::KeyboardEnter, &Overlay::KeyboardLeave,
-                                                    &Overlay::Key,    &Overlay::Modifiers,     &Overlay::RepeatInfo};
-      wl_keyboard_add_listener(self->keyboard, &listener, self);
-    } else if (!hasKeyboard && self->keyboard) {
-      self->ReleaseKeyboard();
-    }
-    if (hasPointer && !self->pointer) {
-      self->pointer = wl_seat_get_pointer(seat);
-      wl_pointer_listener listener{};
-      listener.enter = &Overlay::PointerEnter;
-      listener.leave = &Overlay::PointerLeave;
-      listener.motion = &Overlay::PointerMotion;
-      listener.button = &Overlay::PointerButton;
-      listener.axis = &Overlay::PointerAxis;
-      listener.frame = [](void*, wl_pointer*) {};
-      listener.axis_source = [](void*, wl_pointer*, std::uint32_t) {};
-      listener.axis_stop = [](void*, wl_pointer*, std::uint32_t, std::uint32_t) {};
-      listener.axis_discrete = [](void* data, wl_pointer*, std::uint32_t, std::int32_t) {
-        static_cast<Overlay*>(data)->ended = true;
-      };
-      static const wl_pointer_listener kept = listener;
-      wl_pointer_add_listener(self->pointer, &kept, self);
-    } else if (!hasPointer && self->pointer) {
-      self->ReleasePointer();
-    }
-  }
-
-  void ReleaseKeyboard() {
-    if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION)
-      wl_keyboard_release(keyboard);
-    else
-      wl_keyboard_destroy(keyboard);
-    keyboard = nullptr;
-  }
-  void ReleasePointer() {
-    if (wl_pointer_get_version(pointer) >= WL_POINTER_RELEASE_SINCE_VERSION)
-      wl_pointer_release(pointer);
-    else
-      wl_pointer_destroy(pointer);
-    pointer = nullptr;
-    input.PointerLeft();
-  }
-
-  static void Keymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) { close(fd); }
-  // The keys in `keys` are already held: they are not presses, and their releases end nothing.
-  static void KeyboardEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
-  static void KeyboardLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
-  static void Key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
-    if (state == WL_KEYBOARD_KEY_STATE_PRESSED) static_cast<Overlay*>(data)->ended = true;
-  }
-  static void Modifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
-                        std::uint32_t) {}
-  static void RepeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
-
-  static void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface*, wl_fixed_t x,
-                           wl_fixed_t y) {
-    wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no cursor over the rain
-    static_cast<Overlay*>(data)->input.PointerEntered(wl_fixed_to_double(x), wl_fixed_to_double(y));
-  }
-  static void PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface*) {
-    static_cast<Overlay*>(data)->input.PointerLeft();
-  }
-  static void PointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
-    auto* self = static_cast<Overlay*>(data);
-    if (self->input.PointerMoved(wl_fixed_to_double(x), wl_fixed_to_double(y))) self->ended = true;
-  }
-  static void PointerButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
-                            std::uint32_t state) {
-    if (state == WL_POINTER_BUTTON_STATE_PRESSED) static_cast<Overlay*>(data)->ended = true;
-  }
-  static void PointerAxis(void* data, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {
-    static_cast<Overlay*>(data)->ended = true;
-  }
-
   wl_display* const display;
   const LinuxOptions& options;
   const ConfigureArgs args;
@@ -260,13 +173,9 @@ class Overlay {
   wl_compositor* compositor = nullptr;
   wl_shm* shm = nullptr;
   zwlr_layer_shell_v1* layerShell = nullptr;
-  wl_seat* seat = nullptr;
-  wl_keyboard* keyboard = nullptr;
-  wl_pointer* pointer = nullptr;
+  std::unique_ptr<SeatInput> seat;  // none: only a signal ends the overlay
   std::list<Output> outputs;  // a list: rains keep pointers into it while others come and go
-  InputRule input;
   bool started = false;
-  bool ended = false;
 };
 
 DisplayConnection Connect() {
