@@ -3,7 +3,7 @@
 # res/<file>.bmp is the file's name in capitals: index.bmp is "INDEX", index_s_200.bmp
 # "INDEX_S_200". The steps are those of src/engine/display_scale.h.
 #   LUMIVEX_GLYPH_SHEET_FILES  the paths, design sheets first
-#   LUMIVEX_GLYPH_SHEETS       NAME=path entries, as src/x11/embed_sheets.cmake takes them
+#   LUMIVEX_GLYPH_SHEETS       NAME=path entries, as src/linux/embed_sheets.cmake takes them
 set(LUMIVEX_SCALE_STEPS 100 125 150 175 200 250 300)
 set(LUMIVEX_GLYPH_SHEET_FILES "")
 set(LUMIVEX_GLYPH_SHEETS "")

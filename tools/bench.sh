@@ -24,10 +24,18 @@ bench_saver_under_wine() {
 }
 
 # The X11 host (build/native/lumivex -root) on a private Xvfb at the design and heaviest
-# settings, beside a bare X client that only waits on its connection.
+# settings, beside a bare X client that only waits on its connection; again at -scale 2 on a
+# screen of four times the pixels.
 bench_x11_host() {
   echo
   /usr/bin/python3 tools/bench_x11.py "$native_dir"
+}
+
+# The Wayland backend (build/native/lumivex -wayland) on a private headless sway at the design
+# and heaviest settings: CPU of the client and of the compositor, frames per second, memory.
+bench_wayland_host() {
+  echo
+  /usr/bin/python3 tools/bench_wayland.py "$native_dir"
 }
 
 # The idle loop measured from inside the saver (bench/idle_pace.exe): which pause the system
@@ -48,4 +56,5 @@ bench_engine
 bench_saver_under_wine
 bench_step_cost
 bench_x11_host
+bench_wayland_host
 bench_idle_pace

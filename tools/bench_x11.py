@@ -1,6 +1,7 @@
 """The X11 host as `make bench` prints it: build/native/lumivex -root on a private Xvfb at the
 design settings and at the heaviest ones, beside a bare X client that only waits on its
-connection, each for a fixed wall time.
+connection, each for a fixed wall time; then the same at -scale 2 on a screen of four times the
+pixels (2048 x 1536: the grid of the 1024 x 768 rows, in cells of 20 x 30).
 
 Per program: CPU seconds per wall second of the process (utime + stime, from /proc), its peak
 resident memory (VmHWM), the CPU of the Xvfb serving it, the rain steps per second read off the
@@ -30,8 +31,9 @@ from xscreen import ScreenReader  # noqa: E402
 from xvfb import start_xvfb  # noqa: E402
 
 SCREEN_SIZE = (1024, 768)
+SCALED_SCREEN_SIZE = (2048, 1536)  # at -scale 2: the same grid as SCREEN_SIZE at scale 1
 PROBE_PERIOD = 0.002
-BAND = (0, 360, 1024, 60)        # x, y, width, height: cell rows 24 to 27
+BAND = (0, 360, 1024, 60)        # x, y, width, height: cell rows 24 to 27 (of either screen)
 SETTLE_SECONDS = 2
 
 DESIGN = ([], 60)                # options, step interval in ms (210 - Speed)
@@ -44,18 +46,19 @@ def _popen(command, log, **popen_args):
                                 start_new_session=True, **popen_args)
 
 
-def measure(display, xvfb_pid, command, interval_ms, seconds):
+def measure(display, xvfb_pid, command, interval_ms, seconds, size=SCREEN_SIZE):
     env = dict(os.environ, DISPLAY=display)
     env.pop("XSCREENSAVER_WINDOW", None)
     process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL)
     ended_ms = None
     try:
         if interval_ms:
-            with ScreenReader(display, (0, 0, *SCREEN_SIZE)) as whole:
+            with ScreenReader(display, (0, 0, *size)) as whole:
                 wait_for(lambda: not screen.uncovered_tiles(whole.shot()), timeout=60, interval=0.2,
                          what=f"{command[0]} to cover the screen")
         time.sleep(SETTLE_SECONDS)
-        with ScreenReader(display, BAND) as probe:
+        scale = size[0] // SCREEN_SIZE[0]
+        with ScreenReader(display, tuple(scale * v for v in BAND)) as probe:
             own_before = time.process_time()
             server_before = cpu_seconds(xvfb_pid)
             before, start = cpu_seconds(process.pid), time.monotonic()
@@ -81,8 +84,8 @@ def measure(display, xvfb_pid, command, interval_ms, seconds):
             "peak_kib": peak, "ended_ms": ended_ms, "changes": len(changes)}
 
 
-def print_table(rows, seconds):
-    print(f"== X11 host (build/native/lumivex -root) on Xvfb {SCREEN_SIZE[0]}x{SCREEN_SIZE[1]}, "
+def print_table(rows, seconds, size=SCREEN_SIZE):
+    print(f"== X11 host (build/native/lumivex -root) on Xvfb {size[0]}x{size[1]}, "
           f"{seconds:g} s each ==")
     print(f"{'program':<34}{'CPU s/s':>9}{'steps/s':>9}{'target':>8}{'step ms':>9}{'peak MiB':>10}"
           f"{'Xvfb':>8}{'end ms':>8}")
@@ -94,7 +97,9 @@ def print_table(rows, seconds):
               f"{f['xvfb']:>8.3f}{f['ended_ms']:>8.1f}")
     print("CPU s/s: the process; Xvfb: the server, including the probe's reads (alike in every row);"
           f" the probe itself used about {rows[0][1]['probe']:.3f} CPU s/s.")
-    print(f"steps/s: changes of a {BAND[2]}x{BAND[3]} screen band read every {PROBE_PERIOD * 1000:g} ms;"
+    scale = size[0] // SCREEN_SIZE[0]
+    print(f"steps/s: changes of a {scale * BAND[2]}x{scale * BAND[3]} screen band read every "
+          f"{PROBE_PERIOD * 1000:g} ms;"
           " step ms: median time between steps; end ms: SIGTERM to the end of the process.")
 
 
@@ -108,23 +113,27 @@ def main():
     missing = [str(p) for p in (lumivex, idle) if not p.is_file()]
     if missing:
         sys.exit("bench_x11: missing " + ", ".join(missing) + " (build the native tree first)")
-    folder = Path(tempfile.mkdtemp(prefix="lumivex-bench-x11-"))
-    xvfb, display = start_xvfb(SCREEN_SIZE, folder / "xvfb.log", _popen)
-    try:
-        rows = [
-            ("lumivex -root (design)", measure(display, xvfb.pid, [str(lumivex), "-root", *DESIGN[0]],
-                                               DESIGN[1], options.seconds)),
-            ("lumivex -root (heaviest)", measure(display, xvfb.pid, [str(lumivex), "-root", *HEAVIEST[0]],
-                                                 HEAVIEST[1], options.seconds)),
-            ("bare X client (waits only)", measure(display, xvfb.pid, [str(idle)], 0, options.seconds)),
-        ]
-    finally:
-        xvfb.terminate()
-        xvfb.wait(timeout=30)
-        for leftover in folder.iterdir():
-            leftover.unlink()
-        folder.rmdir()
-    print_table(rows, options.seconds)
+    for size, scale_args in ((SCREEN_SIZE, []), (SCALED_SCREEN_SIZE, ["-scale", "2"])):
+        folder = Path(tempfile.mkdtemp(prefix="lumivex-bench-x11-"))
+        xvfb, display = start_xvfb(size, folder / "xvfb.log", _popen)
+        named = " ".join(["lumivex -root", *scale_args])
+        try:
+            rows = [
+                (f"{named} (design)", measure(display, xvfb.pid, [str(lumivex), "-root", *scale_args, *DESIGN[0]],
+                                              DESIGN[1], options.seconds, size)),
+                (f"{named} (heaviest)", measure(display, xvfb.pid,
+                                                [str(lumivex), "-root", *scale_args, *HEAVIEST[0]],
+                                                HEAVIEST[1], options.seconds, size)),
+                ("bare X client (waits only)", measure(display, xvfb.pid, [str(idle)], 0, options.seconds, size)),
+            ]
+        finally:
+            xvfb.terminate()
+            xvfb.wait(timeout=30)
+            for leftover in folder.iterdir():
+                leftover.unlink()
+            folder.rmdir()
+        print_table(rows, options.seconds, size)
+        print()
 
 
 if __name__ == "__main__":

@@ -22,7 +22,10 @@ LAYERS = {
     "settings": {"base", "engine", "forms"},
     "saver": {"base", "engine", "forms", "platform"},
     "app": {"base", "engine", "forms", "platform", "settings", "saver"},
-    "x11": {"base", "engine", "settings"},
+    "linux": {"base", "engine", "settings"},
+    "x11": {"base", "engine", "settings", "linux"},
+    "wayland": {"base", "engine", "settings", "linux"},
+    "linux_app": {"base", "engine", "settings", "linux", "x11", "wayland"},
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)

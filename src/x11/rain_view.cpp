@@ -4,8 +4,9 @@
 
 #include "engine/tick_count.h"
 
-RainView::RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, const ConfigureArgs& args)
-    : args(args), surface(format, width, height), sheets(format) {
+RainView::RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, std::int32_t scaleStep,
+                   const ConfigureArgs& args)
+    : args(args), scaleStep(scaleStep), surface(format, width, height), sheets(format) {
   Build();
 }
 
@@ -23,7 +24,7 @@ void RainView::Build() {
   // A clean picture first: Configure leaves glyphs already on the surface alone.
   surface.Erase(0, 0, surface.Width(), surface.Height());
   field.reset();
-  field = std::make_unique<Vellix>(surface, sheets, surface.Width(), surface.Height());
+  field = std::make_unique<Vellix>(surface, sheets, surface.Width(), surface.Height(), scaleStep);
   ConfigureRainField(*field, args);
 }
 

@@ -13,8 +13,10 @@
 
 class RainView final {
  public:
-  // Paints the window black and builds a configured field of the window's size.
-  RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, const ConfigureArgs& args);
+  // Paints the window black and builds a configured field of the window's size, drawn with the
+  // glyph sheets of the scale step `scaleStep` (engine/display_scale.h).
+  RainView(const WindowFormat& format, std::int32_t width, std::int32_t height, std::int32_t scaleStep,
+           const ConfigureArgs& args);
   RainView(const RainView&) = delete;
   RainView& operator=(const RainView&) = delete;
 
@@ -32,6 +34,7 @@ class RainView final {
   void Build();
 
   const ConfigureArgs args;
+  const std::int32_t scaleStep;
   WindowSurface surface;
   ServerSheetFactory sheets;
   std::unique_ptr<Vellix> field;

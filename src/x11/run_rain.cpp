@@ -3,17 +3,15 @@
 #include "x11/run_rain.h"
 
 #include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
-#include "engine/tick_count.h"
 #include "base/exception.h"
+#include "engine/display_scale.h"
 #include "settings/configure_args.h"
+#include "x11/dpi_resource.h"
 #include "x11/rain_view.h"
 #include "x11/target_window.h"
 #include "x11/x_errors.h"
@@ -43,23 +41,11 @@ Outcome Handle(const XEvent& event, const TargetWindow& target, RainView& view) 
 
 }  // namespace
 
-EndingSignals::EndingSignals() {
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGTERM);
-  sigaddset(&signals, SIGINT);
-  if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0)
-    throw Exception(std::string("cannot block SIGTERM and SIGINT: ") + std::strerror(errno));
-  descriptor = signalfd(-1, &signals, SFD_CLOEXEC);
-  if (descriptor < 0) throw Exception(std::string("cannot watch SIGTERM and SIGINT: ") + std::strerror(errno));
-}
-
-EndingSignals::~EndingSignals() { close(descriptor); }
-
-int RunRain(Display* display, const X11Options& options, const EndingSignals& signals) {
+int RunRain(Display* display, const LinuxOptions& options, const EndingSignals& signals) {
   RecordXErrors();
   const TargetWindow target(display, options);
-  RainView view(target.Format(), target.Width(), target.Height(), ConfigureArgsFrom(options.settings));
+  const std::int32_t step = options.scale ? *options.scale : ScaleStepForScale(ServerDpi(display) / kDesignDpi);
+  RainView view(target.Format(), target.Width(), target.Height(), step, ConfigureArgsFrom(options.settings));
 
   pollfd waits[2] = {{ConnectionNumber(display), POLLIN, 0}, {signals.Descriptor(), POLLIN, 0}};
   for (;;) {
@@ -76,8 +62,7 @@ int RunRain(Display* display, const X11Options& options, const EndingSignals& si
 
     const std::uint32_t due = view.Poll();
     XFlush(display);
-    const std::int32_t wait = static_cast<std::int32_t>(due - TickCount());
-    if (poll(waits, 2, wait > 0 ? wait : 0) < 0 && errno != EINTR)
+    if (poll(waits, 2, MillisecondsUntil(due)) < 0 && errno != EINTR)
       throw Exception(std::string("waiting for the X server failed: ") + std::strerror(errno));
     if (waits[1].revents & POLLIN) return 0;
     if (waits[0].revents & (POLLERR | POLLHUP)) throw Exception("the X server closed the connection");

@@ -8,9 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/bmp_file.h"
 #include "base/exception.h"
-#include "x11/embedded_sheets.h"
+#include "linux/sheets.h"
 
 namespace {
 
@@ -67,7 +66,5 @@ std::unique_ptr<Image> ServerSheetFactory::CreateBlank(std::int32_t width, std::
 }
 
 std::unique_ptr<Image> ServerSheetFactory::LoadResource(const std::string& name) {
-  const std::vector<std::uint8_t> bytes = EmbeddedSheet(name);
-  if (bytes.empty()) throw Exception("Resource " + name + " not found");
-  return std::make_unique<ServerSheet>(format, DecodeBmp(bytes, name));
+  return std::make_unique<ServerSheet>(format, LoadEmbeddedSheet(name));
 }

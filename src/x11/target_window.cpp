@@ -20,7 +20,7 @@ std::string WindowName(Window window) {
 
 }  // namespace
 
-TargetWindow::TargetWindow(Display* display, const X11Options& options) {
+TargetWindow::TargetWindow(Display* display, const LinuxOptions& options) {
   Window window = DefaultRootWindow(display);
   if (options.target == DrawTarget::kOwnWindow)
     window = CreateOwnWindow(display);

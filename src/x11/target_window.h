@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "x11/options.h"
+#include "linux/options.h"
 #include "x11/pixel_format.h"
 #include "x11/x_handles.h"
 
@@ -16,7 +16,7 @@ class TargetWindow {
  public:
   // Finds or makes the window and starts listening to its exposures, size changes and
   // destruction. Throws Exception when a named window does not exist or cannot be drawn into.
-  TargetWindow(Display* display, const X11Options& options);
+  TargetWindow(Display* display, const LinuxOptions& options);
 
   Window Id() const { return format->window; }
   const WindowFormat& Format() const { return *format; }

@@ -15,6 +15,7 @@ import pytest
 
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests" / "harness"))
+from lumivex_process import EXIT_TIMEOUT, Lumivex  # noqa: E402
 from winenv import wait_for  # noqa: E402
 from xscreen import ScreenReader  # noqa: E402
 from xvfb import start_xvfb  # noqa: E402
@@ -23,34 +24,6 @@ from xclient import XClient  # noqa: E402
 LUMIVEX = Path(os.environ.get("LUMIVEX_X11", ROOT / "build" / "native" / "lumivex"))
 SCREEN_SIZE = (1024, 768)
 WHITE = (255, 255, 255)     # the root window's colour (Xvfb -wr)
-# Generous: the machine may be busy; a wait ends as soon as its condition holds.
-EXIT_TIMEOUT = 30
-
-
-class Lumivex:
-    """One lumivex process started by a test."""
-
-    def __init__(self, args, env):
-        self.args = args
-        self.process = subprocess.Popen([str(LUMIVEX), *args], env=env, stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-
-    @property
-    def running(self):
-        return self.process.poll() is None
-
-    def wait_exit(self, timeout=EXIT_TIMEOUT):
-        """Waits for the process to end; returns (exit code, stderr text)."""
-        try:
-            _, err = self.process.communicate(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise TimeoutError(f"lumivex {' '.join(self.args)} still running after {timeout} s") from None
-        return self.process.returncode, err.decode(errors="replace")
-
-    def stop(self):
-        if self.running:
-            self.process.kill()
-        self.process.communicate(timeout=EXIT_TIMEOUT)
 
 
 class Desk:
@@ -67,7 +40,7 @@ class Desk:
         env.pop("XSCREENSAVER_WINDOW", None)
         if daemon_window is not None:
             env["XSCREENSAVER_WINDOW"] = hex(daemon_window)
-        process = Lumivex([str(a) for a in args], env)
+        process = Lumivex(LUMIVEX, [str(a) for a in args], env)
         self.started.append(process)
         return process
 
@@ -131,4 +104,4 @@ def outside_is_white(image, box):
     return all(low == 255 for low, _ in rest.getextrema())
 
 
-__all__ = ["Desk", "EXIT_TIMEOUT", "LUMIVEX", "SCREEN_SIZE", "wait_for", "outside_is_white"]
+__all__ = ["Desk", "EXIT_TIMEOUT", "LUMIVEX", "ROOT", "SCREEN_SIZE", "wait_for", "outside_is_white"]

@@ -18,7 +18,7 @@ CASES = [
     (["-normal-color", "green"], None, None, 2, "lumivex: -normal-color: 'green' is not a colour #RRGGBB"),
     (["-window-id", "0"], None, None, 2, "lumivex: -window-id: '0' is not a window id (decimal or 0x hex)"),
     (["-root"], None, "junk", 2, "lumivex: XSCREENSAVER_WINDOW: 'junk' is not a window id"),
-    (["-help"], None, None, 0, "usage: lumivex [-root | -window-id ID] [-display NAME] [options]"),
+    (["-help"], None, None, 0, "usage: lumivex [-wayland | -root | -window-id ID] [-display NAME] [-scale S] [options]"),
     ([], NO_DISPLAY, None, 1, "lumivex: no X display: DISPLAY is not set and no -display was given"),
     (["-root"], NO_DISPLAY, "0x400007", 1, "lumivex: no X display: DISPLAY is not set and no -display was given"),
     (["-root", "-display", ":987"], NO_DISPLAY, None, 1, "lumivex: cannot open the X display ':987'"),

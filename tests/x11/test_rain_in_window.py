@@ -5,8 +5,9 @@ drawn outside the window."""
 
 import pytest
 
-from conftest import SCREEN_SIZE, outside_is_white, wait_for
-from rain_cells import BLACK, DARK_COLOR, LIGHT_COLOR, NORMAL_COLOR, CellReader, wait_for_reading
+from conftest import ROOT, SCREEN_SIZE, outside_is_white, wait_for
+from rain_cells import (BLACK, DARK_COLOR, LIGHT_COLOR, NORMAL_COLOR, CellReader, load_glyphs,
+                        wait_for_reading)
 
 HOST_BOX = (50, 60, 400, 300)   # wider than 320: the large sheet, 41 x 21 cells, the last clipped
 RAIN_TIMEOUT = 60
@@ -73,3 +74,25 @@ def test_without_options_it_rains_in_a_window_of_its_own_until_that_is_closed(de
     desk.client.ask_to_close(window)
     assert lumivex.wait_exit() == (0, "")
     assert own_window() is None
+
+
+@pytest.mark.parametrize("args, resources, sheet, cell_size", [
+    (["-scale", "2"], None, "index_200.bmp", (20, 30)),
+    ([], "Xft.antialias:\t1\nXft.dpi:\t192\n", "index_200.bmp", (20, 30)),
+    ([], "Xft.dpi:\t144\n", "index_150.bmp", (15, 23)),
+    (["-scale", "1"], "Xft.dpi:\t192\n", "index.bmp", (10, 15)),    # the option wins
+], ids=["-scale 2", "Xft.dpi 192", "Xft.dpi 144", "-scale 1 over Xft.dpi 192"])
+def test_the_scale_picks_the_sheet_made_at_that_scale(desk, args, resources, sheet, cell_size):
+    desk.client.set_resources(resources)
+    try:
+        lumivex = desk.start("-root", "-speed", "200", *args)
+        reader = CellReader([NORMAL_COLOR, LIGHT_COLOR], SCREEN_SIZE,
+                            glyphs=load_glyphs(ROOT / "res" / sheet, cell_size), cell_size=cell_size)
+        with desk.reader((0, 0, *SCREEN_SIZE)) as screen:
+            reading = wait_for_reading(screen.shot, reader, lambda r: r.glyph_cells() >= 60, RAIN_TIMEOUT,
+                                       f"rain of {cell_size[0]} x {cell_size[1]} glyphs")
+        columns = {column for (column, _), value in reading.cells.items() if value not in (BLACK, None)}
+        assert max(columns) > SCREEN_SIZE[0] // cell_size[0] * 3 // 4, sorted(columns)
+        assert lumivex.running
+    finally:
+        desk.client.set_resources(None)

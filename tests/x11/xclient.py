@@ -43,6 +43,9 @@ def _load_x11():
     x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
     x11.XSendEvent.argtypes = [ctypes.c_void_p, _Window, ctypes.c_int, ctypes.c_long, ctypes.POINTER(_ClientMessage)]
     x11.XFree.argtypes = [ctypes.c_void_p]
+    x11.XChangeProperty.argtypes = [ctypes.c_void_p, _Window, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int,
+                                    ctypes.c_int, ctypes.c_char_p, ctypes.c_int]
+    x11.XDeleteProperty.argtypes = [ctypes.c_void_p, _Window, ctypes.c_ulong]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
     x11.XGrabKeyboard.argtypes = [ctypes.c_void_p, _Window, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
     x11.XGrabPointer.argtypes = [ctypes.c_void_p, _Window, ctypes.c_int, ctypes.c_uint, ctypes.c_int, ctypes.c_int,
@@ -96,6 +99,17 @@ class XClient:
     def clear_root(self):
         """Paints the root window with its background again, after a program drew on it."""
         self.x11.XClearArea(self.display, self.root, 0, 0, 0, 0, 0)
+        self._sync()
+
+    def set_resources(self, text):
+        """Replaces the server's resource database (RESOURCE_MANAGER on the root, as xrdb sets it);
+        None deletes it. A client reads it when it connects."""
+        resource_manager, string = 23, 31        # the predefined atoms RESOURCE_MANAGER and STRING
+        if text is None:
+            self.x11.XDeleteProperty(self.display, self.root, resource_manager)
+        else:
+            data = text.encode()
+            self.x11.XChangeProperty(self.display, self.root, resource_manager, string, 8, 0, data, len(data))
         self._sync()
 
     def ask_to_close(self, window):

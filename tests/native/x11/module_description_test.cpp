@@ -1,6 +1,7 @@
 // res/x11/lumivex.xml, the module description a daemon's settings dialog reads, against the
 // settings table: one slider per number with the slider's range and design value, one colour
-// field per colour, each passing the option that the program itself accepts.
+// field per colour, each passing the option that the program itself accepts; and a choice of
+// every glyph scale step besides the desktop's own.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,8 +9,10 @@
 #include <map>
 #include <regex>
 #include <string>
+#include <vector>
 
-#include "x11/options.h"
+#include "engine/display_scale.h"
+#include "linux/options.h"
 
 namespace {
 
@@ -21,9 +24,13 @@ struct Element {
 };
 
 // The <number>, <string> and <command> elements of the description, by their id (or tag).
-std::map<std::string, Element> ReadElements() {
+std::string ReadDescription() {
   std::ifstream file(std::string(LUMIVEX_RES_DIR) + "/x11/lumivex.xml");
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+std::map<std::string, Element> ReadElements() {
+  const std::string text = ReadDescription();
   EXPECT_FALSE(text.empty()) << "res/x11/lumivex.xml is missing";
   std::map<std::string, Element> elements;
   const std::regex element(R"(<(number|string|command|boolean|select|file)\b([^>]*)/?>)");
@@ -48,7 +55,8 @@ TEST(ModuleDescriptionTest, HasOneControlPerSettingAsTheTableDeclaresIt) {
   auto elements = ReadElements();
   ASSERT_TRUE(elements.count("command"));
   EXPECT_EQ(elements["command"].attributes["arg"], "-root");
-  EXPECT_EQ(elements.size(), kSettingCount + 1) << "a control the settings table does not have";
+  EXPECT_EQ(elements.size(), kSettingCount + 2) << "a control the settings table does not have";
+  EXPECT_EQ(elements["scale"].tag, "select");
 
   for (const SettingInfo& setting : kSettings) {
     const std::string option = OptionName(setting);
@@ -72,4 +80,29 @@ TEST(ModuleDescriptionTest, HasOneControlPerSettingAsTheTableDeclaresIt) {
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->settings.Get(setting.id), setting.designValue);
   }
+}
+
+TEST(ModuleDescriptionTest, OffersEveryScaleStepAndTheDesktopsScale) {
+  const std::string text = ReadDescription();
+  const std::regex option(R"(<option\b([^>]*)/>)");
+  const std::regex argumentSet(R"re(arg-set="([^"]*)")re");
+  std::vector<std::int32_t> steps;
+  int withoutArgument = 0;
+  for (auto match = std::sregex_iterator(text.begin(), text.end(), option); match != std::sregex_iterator();
+       ++match) {
+    const std::string inside = (*match)[1];
+    std::smatch found;
+    const std::string argument = std::regex_search(inside, found, argumentSet) ? found[1].str() : "";
+    if (argument.empty()) {
+      ++withoutArgument;
+      continue;
+    }
+    SCOPED_TRACE(argument);
+    ASSERT_EQ(argument.rfind("-scale ", 0), 0u);
+    const ParseResult parsed = ParseOptions({"-scale", argument.substr(7)}, nullptr);
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    steps.push_back(*parsed.options->scale);
+  }
+  EXPECT_EQ(withoutArgument, 1) << "one choice leaves the scale to the desktop";
+  EXPECT_EQ(steps, std::vector<std::int32_t>(std::begin(kScaleSteps), std::end(kScaleSteps)));
 }

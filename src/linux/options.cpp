@@ -1,12 +1,15 @@
 // Options follow the X convention of one leading dash. Numbers are whole decimal numbers and
 // are clamped into the slider's range however large, as the dialog's sliders clamp; anything
 // that is not a number is refused, so a typing mistake never turns into a silent default.
-#include "x11/options.h"
+#include "linux/options.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <limits>
 #include <sstream>
+
+#include "engine/display_scale.h"
 
 namespace {
 
@@ -73,6 +76,16 @@ std::optional<std::uint32_t> ParseWindowId(const std::string& text) {
   return static_cast<std::uint32_t>(value);
 }
 
+std::optional<std::int32_t> ParseScale(const std::string& text) {
+  // Plain decimal only: strtod alone would also take "inf", "nan", hex and leading blanks.
+  const auto digits = std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const auto dots = std::count(text.begin(), text.end(), '.');
+  if (digits == 0 || dots > 1 || static_cast<std::size_t>(digits + dots) != text.size()) return std::nullopt;
+  const double value = std::strtod(text.c_str(), nullptr);
+  if (!(value > 0)) return std::nullopt;
+  return ScaleStepForScale(value);
+}
+
 std::optional<std::int32_t> ParseColour(const std::string& text) {
   if (text.size() != 7 || text[0] != '#' || !IsDigits(text, 1, 16)) return std::nullopt;
   const auto channel = [&text](std::size_t at) { return std::stoi(text.substr(at, 2), nullptr, 16); };
@@ -80,7 +93,7 @@ std::optional<std::int32_t> ParseColour(const std::string& text) {
 }
 
 ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemonWindow) {
-  X11Options options;
+  LinuxOptions options;
   bool root = false;
   std::optional<std::uint32_t> windowId;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -89,17 +102,25 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
       root = true;
       continue;
     }
+    if (option == "-wayland") {
+      options.wayland = true;
+      continue;
+    }
     if (option == "-help" || option == "--help" || option == "-h") {
       options.help = true;
       continue;
     }
     const SettingInfo* setting = SettingOfOption(option);
-    if (!setting && option != "-window-id" && option != "-display")
+    if (!setting && option != "-window-id" && option != "-display" && option != "-scale")
       return {std::nullopt, "unknown option '" + option + "'"};
     if (i + 1 == args.size()) return {std::nullopt, option + " needs a value"};
     const std::string& value = args[++i];
     if (option == "-display") {
       options.display = value;
+      options.displayGiven = true;
+    } else if (option == "-scale") {
+      options.scale = ParseScale(value);
+      if (!options.scale) return {std::nullopt, "-scale: '" + value + "' is not a scale (a number such as 1.5)"};
     } else if (option == "-window-id") {
       windowId = ParseWindowId(value);
       if (!windowId) return {std::nullopt, "-window-id: '" + value + "' is not a window id (decimal or 0x hex)"};
@@ -113,6 +134,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
       options.settings.Set(setting->id, *number);
     }
   }
+  // Both name where to draw on an X display; a Wayland overlay has no window to name.
+  if (options.wayland && (root || windowId))
+    return {std::nullopt, std::string("-wayland cannot go with ") + (root ? "-root" : "-window-id")};
   // A window named on the command line is the more specific request, so it wins over -root.
   if (windowId) {
     options.target = DrawTarget::kWindowId;
@@ -131,11 +155,15 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
 
 std::string UsageText(const std::string& program) {
   std::ostringstream usage;
-  usage << "usage: " << program << " [-root | -window-id ID] [-display NAME] [options]\n"
-        << "  -root           draw into $XSCREENSAVER_WINDOW, or else the root window\n"
-        << "  -window-id ID   draw into the window ID (decimal or 0x hex)\n"
-        << "  (neither)       draw into a window of its own\n"
+  usage << "usage: " << program << " [-wayland | -root | -window-id ID] [-display NAME] [-scale S] [options]\n"
+        << "  -wayland        an overlay on every output of a Wayland compositor (layer shell)\n"
+        << "  -root           draw into $XSCREENSAVER_WINDOW, or else the X root window\n"
+        << "  -window-id ID   draw into the X window ID (decimal or 0x hex)\n"
+        << "  (none)          Wayland when $WAYLAND_DISPLAY or $WAYLAND_SOCKET is set and\n"
+        << "                  $DISPLAY is not, else an X window of its own\n"
         << "  -display NAME   the X display (default $DISPLAY)\n"
+        << "  -scale S        glyph scale: 1, 1.25, 1.5, 1.75, 2, 2.5 or 3, or a number taken to\n"
+        << "                  the nearest (default: Xft.dpi / 96 on X11, the output's scale on Wayland)\n"
         << "  -help           this text\n";
   for (const SettingInfo& setting : kSettings) {
     std::string name = OptionName(setting);

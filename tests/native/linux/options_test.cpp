@@ -4,10 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "x11/options.h"
+#include "linux/options.h"
 namespace {
 
 
@@ -33,7 +34,7 @@ std::string Joined(const std::vector<std::string>& args) {
 
 }  // namespace
 
-TEST(X11OptionsTest, GoodCommandLinesChooseTheWindowAndTheSettings) {
+TEST(LinuxOptionsTest, GoodCommandLinesChooseTheWindowAndTheSettings) {
   const GoodLine lines[] = {
       {{}, nullptr, DrawTarget::kOwnWindow, 0, {}},
       {{}, "0x400007", DrawTarget::kOwnWindow, 0, {}},  // only -root reads the daemon's window
@@ -77,7 +78,7 @@ TEST(X11OptionsTest, GoodCommandLinesChooseTheWindowAndTheSettings) {
   }
 }
 
-TEST(X11OptionsTest, BadCommandLinesAreRefusedWithOneLineSayingWhy) {
+TEST(LinuxOptionsTest, BadCommandLinesAreRefusedWithOneLineSayingWhy) {
   const BadLine lines[] = {
       {{"-bogus"}, nullptr, "unknown option '-bogus'"},
       {{"root"}, nullptr, "unknown option 'root'"},
@@ -103,6 +104,16 @@ TEST(X11OptionsTest, BadCommandLinesAreRefusedWithOneLineSayingWhy) {
       {{"-window-id", "0x100000000"}, nullptr, "-window-id: '0x100000000' is not a window id (decimal or 0x hex)"},
       {{"-window-id", "12ab"}, nullptr, "-window-id: '12ab' is not a window id (decimal or 0x hex)"},
       {{"-root"}, "junk", "XSCREENSAVER_WINDOW: 'junk' is not a window id"},
+      {{"-wayland", "-root"}, nullptr, "-wayland cannot go with -root"},
+      {{"-window-id", "7", "-wayland"}, nullptr, "-wayland cannot go with -window-id"},
+      {{"-scale"}, nullptr, "-scale needs a value"},
+      {{"-scale", "0"}, nullptr, "-scale: '0' is not a scale (a number such as 1.5)"},
+      {{"-scale", "-2"}, nullptr, "-scale: '-2' is not a scale (a number such as 1.5)"},
+      {{"-scale", "inf"}, nullptr, "-scale: 'inf' is not a scale (a number such as 1.5)"},
+      {{"-scale", "1.2.5"}, nullptr, "-scale: '1.2.5' is not a scale (a number such as 1.5)"},
+      {{"-scale", "."}, nullptr, "-scale: '.' is not a scale (a number such as 1.5)"},
+      {{"-scale", " 2"}, nullptr, "-scale: ' 2' is not a scale (a number such as 1.5)"},
+      {{"-scale", "2x"}, nullptr, "-scale: '2x' is not a scale (a number such as 1.5)"},
       // A good option does not excuse a bad one after it.
       {{"-speed", "150", "-bogus"}, nullptr, "unknown option '-bogus'"},
   };
@@ -114,10 +125,39 @@ TEST(X11OptionsTest, BadCommandLinesAreRefusedWithOneLineSayingWhy) {
   }
 }
 
-TEST(X11OptionsTest, UsageNamesEveryOptionWithTheSlidersRangesAndDesignValues) {
+TEST(LinuxOptionsTest, UsageNamesEveryOptionWithTheSlidersRangesAndDesignValues) {
   const std::string usage = UsageText("lumivex");
   for (const char* line : {"-speed          100 to 200 (default 150)", "-balance        -100 to 100 (default -30)",
                            "-normal-color   #RRGGBB (default #009000)", "-light-color    #RRGGBB (default #88FF88)",
-                           "-root", "-window-id ID", "-display NAME"})
+                           "-root", "-window-id ID", "-display NAME", "-wayland", "-scale S"})
     EXPECT_NE(usage.find(line), std::string::npos) << line << " in\n" << usage;
+}
+
+TEST(LinuxOptionsTest, ScaleAndWaylandOptions) {
+  struct Case {
+    std::vector<std::string> args;
+    bool wayland;
+    bool displayGiven;
+    std::optional<std::int32_t> scale;
+  };
+  const Case cases[] = {
+      {{}, false, false, std::nullopt},
+      {{"-wayland"}, true, false, std::nullopt},
+      {{"-wayland", "-speed", "180"}, true, false, std::nullopt},
+      {{"-display", ":3"}, false, true, std::nullopt},
+      {{"-scale", "2"}, false, false, 200},
+      {{"-scale", "1.3"}, false, false, 125},
+      {{"-scale", ".5"}, false, false, 100},
+      {{"-scale", "2.25"}, false, false, 250},  // a tie goes up
+      {{"-scale", "9"}, false, false, 300},
+      {{"-wayland", "-scale", "1.75"}, true, false, 175},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Joined(c.args));
+    const ParseResult result = ParseOptions(c.args, nullptr);
+    ASSERT_TRUE(result.options) << result.error;
+    EXPECT_EQ(result.options->wayland, c.wayland);
+    EXPECT_EQ(result.options->displayGiven, c.displayGiven);
+    EXPECT_EQ(result.options->scale, c.scale);
+  }
 }

@@ -1,6 +1,8 @@
-// lumivex for X11: the rain of the Windows saver as a screen-saver module. Exit codes:
-// 0 when a signal, the window's destruction or its closing ended it (or after -help),
-// 1 when it cannot run (no display, no such window), 2 for a bad command line.
+// lumivex for Linux: the rain of the Windows saver as an X11 screen-saver module or as a
+// Wayland overlay that an idle daemon starts. Exit codes: 0 when a signal, input on the
+// overlay, the window's destruction or its closing ended it (or after -help), 1 when it cannot
+// run (no display, no such window, no layer shell, the compositor gone), 2 for a bad command
+// line.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -8,7 +10,10 @@
 #include <vector>
 
 #include "base/exception.h"
-#include "x11/options.h"
+#include "linux/backend_choice.h"
+#include "linux/ending_signals.h"
+#include "linux/options.h"
+#include "wayland/run_wayland.h"
 #include "x11/run_rain.h"
 #include "x11/x_handles.h"
 
@@ -36,14 +41,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\n%s", program.c_str(), parsed.error.c_str(), UsageText(program).c_str());
     return kBadCommandLine;
   }
-  if (parsed.options->help) {
+  const LinuxOptions& options = *parsed.options;
+  if (options.help) {
     std::fputs(UsageText(program).c_str(), stdout);
     return kEnded;
   }
   try {
     const EndingSignals signals;
-    const DisplayHandle display = OpenDisplay(parsed.options->display);
-    return RunRain(display.get(), *parsed.options, signals);
+    if (ChooseBackend(options, ProcessDisplayEnvironment()) == Backend::kWayland)
+      return RunWayland(options, signals);
+    const DisplayHandle display = OpenDisplay(options.display);
+    return RunRain(display.get(), options, signals);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s: %s\n", program.c_str(), error.what());
     return kCannotRun;

@@ -1,6 +1,7 @@
-// The command line of the X11 program: where it draws (-root, -window-id, or a window of its
-// own) and the eight settings as options named after the settings table. Pure text handling,
-// no X header, so every rule is checked by native tests before a display is opened.
+// The command line of the Linux program, shared by its X11 and Wayland backends: which backend
+// and where it draws (-wayland; -root, -window-id, or a window of its own), the scale of the
+// glyphs, and the eight settings as options named after the settings table. Pure text handling,
+// no X or Wayland header, so every rule is checked by native tests before a display is opened.
 #pragma once
 
 #include <cstdint>
@@ -9,27 +10,33 @@
 #include <vector>
 
 #include "settings/setting_table.h"
-#include "x11/option_settings.h"
+#include "linux/option_settings.h"
 
-// Where the rain goes.
+// Where the rain goes on X11.
 enum class DrawTarget {
   kOwnWindow,  // no option: a window of our own, for trying it out
   kRoot,       // -root: the daemon's window (XSCREENSAVER_WINDOW) or else the root window
   kWindowId,   // -window-id ID: a window someone else made (a settings dialog's preview)
 };
 
-struct X11Options {
+struct LinuxOptions {
+  // -wayland: an overlay on every output of a Wayland compositor instead of an X11 window.
+  bool wayland = false;
+  // -display NAME was given: a request for X11 as clear as -root or -window-id.
+  bool displayGiven = false;
   DrawTarget target = DrawTarget::kOwnWindow;
   // The window to draw into for kWindowId, and for kRoot when the daemon named one; 0 means
   // the root window.
   std::uint32_t window = 0;
   std::string display;  // -display NAME; empty: $DISPLAY
   bool help = false;
+  // -scale S, as a scale step (engine/display_scale.h); unset: the display's own scale decides.
+  std::optional<std::int32_t> scale;
   OptionSettings settings;
 };
 
 struct ParseResult {
-  std::optional<X11Options> options;  // set when the command line is good
+  std::optional<LinuxOptions> options;  // set when the command line is good
   std::string error;                  // otherwise one line saying why
 };
 
@@ -42,6 +49,9 @@ std::string OptionName(const SettingInfo& setting);
 
 // Decimal or 0x hexadecimal, 1 to 0xFFFFFFFF; anything else is not a window id.
 std::optional<std::uint32_t> ParseWindowId(const std::string& text);
+
+// A decimal number greater than 0 ("2", "1.3", ".5") taken to the nearest scale step.
+std::optional<std::int32_t> ParseScale(const std::string& text);
 
 // "#RRGGBB" as 0x00BBGGRR.
 std::optional<std::int32_t> ParseColour(const std::string& text);

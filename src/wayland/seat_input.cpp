@@ -1,0 +1,97 @@
+// Keys already held when the overlay gets the keyboard come in the enter event's key list, not
+// as presses, so they end nothing, and neither do releases.
+#include "wayland/seat_input.h"
+
+#include <unistd.h>
+
+SeatInput::SeatInput(wl_seat* seat) : seat(seat) {
+  static const wl_seat_listener listener = {&SeatInput::Capabilities, &SeatInput::Name};
+  wl_seat_add_listener(seat, &listener, this);
+}
+
+SeatInput::~SeatInput() {
+  if (keyboard) ReleaseKeyboard();
+  if (pointer) ReleasePointer();
+  if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION)
+    wl_seat_release(seat);
+  else
+    wl_seat_destroy(seat);
+}
+
+void SeatInput::Capabilities(void* data, wl_seat* seat, std::uint32_t capabilities) {
+  auto* self = static_cast<SeatInput*>(data);
+  const bool hasKeyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD;
+  const bool hasPointer = capabilities & WL_SEAT_CAPABILITY_POINTER;
+  if (hasKeyboard && !self->keyboard) {
+    self->keyboard = wl_seat_get_keyboard(seat);
+    static const wl_keyboard_listener listener = {&SeatInput::Keymap, &SeatInput::KeyboardEnter,
+                                                  &SeatInput::KeyboardLeave, &SeatInput::Key,
+                                                  &SeatInput::Modifiers, &SeatInput::RepeatInfo};
+    wl_keyboard_add_listener(self->keyboard, &listener, self);
+  } else if (!hasKeyboard && self->keyboard) {
+    self->ReleaseKeyboard();
+  }
+  if (hasPointer && !self->pointer) {
+    self->pointer = wl_seat_get_pointer(seat);
+    // Bound at version 5 at most: the events of later versions never come.
+    static const wl_pointer_listener listener = {&SeatInput::PointerEnter,      &SeatInput::PointerLeave,
+                                                 &SeatInput::PointerMotion,     &SeatInput::PointerButton,
+                                                 &SeatInput::PointerAxis,       &SeatInput::PointerFrame,
+                                                 &SeatInput::PointerAxisSource, &SeatInput::PointerAxisStop,
+                                                 &SeatInput::PointerAxisDiscrete, nullptr};
+    wl_pointer_add_listener(self->pointer, &listener, self);
+  } else if (!hasPointer && self->pointer) {
+    self->ReleasePointer();
+  }
+}
+
+void SeatInput::ReleaseKeyboard() {
+  if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION)
+    wl_keyboard_release(keyboard);
+  else
+    wl_keyboard_destroy(keyboard);
+  keyboard = nullptr;
+}
+
+void SeatInput::ReleasePointer() {
+  if (wl_pointer_get_version(pointer) >= WL_POINTER_RELEASE_SINCE_VERSION)
+    wl_pointer_release(pointer);
+  else
+    wl_pointer_destroy(pointer);
+  pointer = nullptr;
+  rule.PointerLeft();
+}
+
+void SeatInput::Keymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) { close(fd); }
+
+void SeatInput::Key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
+  if (state == WL_KEYBOARD_KEY_STATE_PRESSED) static_cast<SeatInput*>(data)->ended = true;
+}
+
+void SeatInput::PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface*, wl_fixed_t x,
+                             wl_fixed_t y) {
+  wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no cursor over the rain
+  static_cast<SeatInput*>(data)->rule.PointerEntered(wl_fixed_to_double(x), wl_fixed_to_double(y));
+}
+
+void SeatInput::PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface*) {
+  static_cast<SeatInput*>(data)->rule.PointerLeft();
+}
+
+void SeatInput::PointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
+  auto* self = static_cast<SeatInput*>(data);
+  if (self->rule.PointerMoved(wl_fixed_to_double(x), wl_fixed_to_double(y))) self->ended = true;
+}
+
+void SeatInput::PointerButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
+                              std::uint32_t state) {
+  if (state == WL_POINTER_BUTTON_STATE_PRESSED) static_cast<SeatInput*>(data)->ended = true;
+}
+
+void SeatInput::PointerAxis(void* data, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {
+  static_cast<SeatInput*>(data)->ended = true;
+}
+
+void SeatInput::PointerAxisDiscrete(void* data, wl_pointer*, std::uint32_t, std::int32_t) {
+  static_cast<SeatInput*>(data)->ended = true;
+}

@@ -1,0 +1,31 @@
+// Move-only owners of the Wayland objects the program makes: each proxy is destroyed exactly
+// once, with the request or call its interface names for that, and before the connection it
+// belongs to.
+#pragma once
+
+#include <wayland-client.h>
+
+#include <memory>
+
+#include "wayland/layer_shell_client.h"
+
+struct WaylandDestroyer {
+  void operator()(wl_display* display) const { wl_display_disconnect(display); }
+  void operator()(wl_surface* surface) const { wl_surface_destroy(surface); }
+  void operator()(wl_region* region) const { wl_region_destroy(region); }
+  void operator()(wl_callback* callback) const { wl_callback_destroy(callback); }
+  void operator()(wl_buffer* buffer) const { wl_buffer_destroy(buffer); }
+  void operator()(wl_shm_pool* pool) const { wl_shm_pool_destroy(pool); }
+  void operator()(wl_output* output) const { wl_output_destroy(output); }
+  void operator()(zwlr_layer_surface_v1* surface) const { zwlr_layer_surface_v1_destroy(surface); }
+};
+
+template <typename T>
+using WaylandObject = std::unique_ptr<T, WaylandDestroyer>;
+
+using DisplayConnection = WaylandObject<wl_display>;
+using SurfaceObject = WaylandObject<wl_surface>;
+using RegionObject = WaylandObject<wl_region>;
+using CallbackObject = WaylandObject<wl_callback>;
+using BufferObject = WaylandObject<wl_buffer>;
+using PoolObject = WaylandObject<wl_shm_pool>;
