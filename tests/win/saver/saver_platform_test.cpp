@@ -20,31 +20,12 @@
 #include "support/case_name.h"
 #include "support/import_hook.h"
 #include "support/pump.h"
+#include "support/saver_process_test.h"
 
 namespace {
 
-class SaverPlatformTest : public ::testing::Test {
+class SaverPlatformTest : public SaverProcessTest {
  protected:
-  void SetUp() override {
-    savedMonitors_ = std::move(Monitors.List);
-    Monitors.List.clear();
-    application_ = std::make_unique<TApplication>();
-    application_->SetTitle("Lumivex Screensaver");
-    InitMessage = ::RegisterWindowMessageA("LumivexInit");
-  }
-  void TearDown() override {
-    application_.reset();
-    // A closed main window leaves the loop's quit message in this thread's queue.
-    MSG quit;
-    while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    Monitors.List = std::move(savedMonitors_);
-    Monitors.Source = nullptr;
-    PreviewParent = nullptr;
-    RunAsSaver = false;
-    VellixForm = nullptr;
-  }
-  TApplication& App() { return *application_; }
   // The full-screen saver on these monitors (without a password, which is not asked here).
   void StartSaver(const std::vector<RECT>& monitors) {
     Monitors.Source = [monitors] { return monitors; };
@@ -63,10 +44,6 @@ class SaverPlatformTest : public ::testing::Test {
     while (!App().Terminated() && App().ProcessMessage(message)) {
     }
   }
-
- private:
-  std::vector<std::unique_ptr<TMonitor>> savedMonitors_;
-  std::unique_ptr<TApplication> application_;
 };
 
 // Posted to the saver as the system queues them: the side buttons and a touch or pen contact

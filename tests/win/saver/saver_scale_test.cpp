@@ -17,6 +17,7 @@
 #include "saver/vellixfrm.h"
 #include "settings/configure_args.h"
 #include "support/pump.h"
+#include "support/saver_process_test.h"
 
 namespace {
 
@@ -56,23 +57,8 @@ Rain RainOf(const TVellixForm& window) {
           field.GridRows()};
 }
 
-class SaverScaleTest : public ::testing::Test {
+class SaverScaleTest : public SaverProcessTest {
  protected:
-  void SetUp() override {
-    savedMonitors_ = std::move(Monitors.List);
-    application_ = std::make_unique<TApplication>();
-    InitMessage = ::RegisterWindowMessageA("LumivexInit");
-  }
-  void TearDown() override {
-    application_.reset();
-    MSG quit;
-    while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    Monitors.List = std::move(savedMonitors_);
-    Monitors.Source = nullptr;
-    Monitors.DpiSource = nullptr;
-    VellixForm = nullptr;
-  }
   // The monitor list now, and what the saver reads whenever it reads the monitors again.
   void UseMonitors(const std::vector<Monitor>* monitors) {
     Monitors.Source = [monitors] {
@@ -117,11 +103,6 @@ class SaverScaleTest : public ::testing::Test {
       return true;
     }, 30000));
   }
-  TApplication& App() { return *application_; }
-
- private:
-  std::vector<std::unique_ptr<TMonitor>> savedMonitors_;
-  std::unique_ptr<TApplication> application_;
 };
 
 // A 4K monitor at 200 % shows the rain of a 1920 x 1080 one at 100 %: the same grid, drawn with

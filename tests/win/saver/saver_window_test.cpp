@@ -27,6 +27,7 @@
 #include "support/gdi_objects.h"
 #include "support/picture.h"
 #include "support/pump.h"
+#include "support/saver_process_test.h"
 #include "support/test_window.h"
 
 namespace {
@@ -41,28 +42,8 @@ bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-class SaverWindowTest : public ::testing::Test {
+class SaverWindowTest : public SaverProcessTest {
  protected:
-  void SetUp() override {
-    savedMonitors_ = std::move(Monitors.List);
-    Monitors.List.clear();
-    application_ = std::make_unique<TApplication>();
-    application_->SetTitle("Lumivex Screensaver");
-    InitMessage = ::RegisterWindowMessageA("LumivexInit");
-  }
-  void TearDown() override {
-    application_.reset();
-    // A closed main window leaves the loop's quit message in this thread's queue.
-    MSG quit;
-    while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    Monitors.List = std::move(savedMonitors_);
-    Monitors.Source = nullptr;
-    PreviewParent = nullptr;
-    RunAsSaver = false;
-    VellixForm = nullptr;
-    SetupFrm = nullptr;
-  }
   // The monitor list, and what it reads when the saver rebuilds it.
   void UseMonitors(const std::vector<RECT>& rects) {
     Monitors.Source = [rects] { return rects; };
@@ -73,17 +54,12 @@ class SaverWindowTest : public ::testing::Test {
       Monitors.List.push_back(std::move(monitor));
     }
   }
-  TApplication& App() { return *application_; }
   // Makes the main saver window as the entry does, with the built-in settings standing in for
   // the stored ones (the settings dialog is not part of these tests).
   void CreateSaver(SettingsApplier settings = BuiltInSettings) { App().CreateForm(VellixForm, settings); }
   static void BuiltInSettings(Vellix& rainField) {
     ConfigureRainField(rainField, ConfigureArgsFrom(MemorySettingControls()));
   }
-
- private:
-  std::vector<std::unique_ptr<TMonitor>> savedMonitors_;
-  std::unique_ptr<TApplication> application_;
 };
 
 TEST_F(SaverWindowTest, PrimaryTakesTheFirstMonitorAndSecondariesTheOthersInOrder) {
