@@ -113,16 +113,46 @@ struct Settings {
   Color normal = 0x00009000, light = 0x0088FF88, dark = 0x00006000;
 };
 
+// The program's glyph sheets drawn again at another cell size (nearest pixel), for fields whose
+// cells are neither of the two sizes the sheets have.
+class ResizedSheets final : public ImageFactory {
+ public:
+  ResizedSheets(ImageFactory& images, std::int32_t cellWidth, std::int32_t cellHeight)
+      : images_(images), cellWidth_(cellWidth), cellHeight_(cellHeight) {}
+  std::unique_ptr<Image> CreateBlank(std::int32_t width, std::int32_t height) override {
+    return images_.CreateBlank(width, height);
+  }
+  std::unique_ptr<Image> LoadResource(const std::string& name) override {
+    const std::unique_ptr<Image> sheet = images_.LoadResource(name);
+    const std::int32_t glyphs = sheet->Height() / (name == "INDEX" ? 15 : 6);
+    std::unique_ptr<Image> resized = images_.CreateBlank(cellWidth_, cellHeight_ * glyphs);
+    for (std::int32_t y = 0; y < resized->Height(); ++y)
+      for (std::int32_t x = 0; x < cellWidth_; ++x)
+        resized->SetPixel(x, y, sheet->GetPixel(x * sheet->Width() / cellWidth_, y * sheet->Height() / resized->Height()));
+    return resized;
+  }
+
+ private:
+  ImageFactory& images_;
+  std::int32_t cellWidth_;
+  std::int32_t cellHeight_;
+};
+
 void Configure(Vellix& field, const Settings& s) {
   field.Configure(s.interval, s.fallers, s.erasers, s.risers, s.noise, static_cast<std::int32_t>(s.normal),
                   static_cast<std::int32_t>(s.light), static_cast<std::int32_t>(s.dark));
 }
 
 TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
+  // Cells of other sizes (0 x 0: the sheets as they are) reach across the 64-pixel words in
+  // which the changed area keeps its columns at other places.
   const struct {
     const char* name;
-    int width, height;
-  } sizes[] = {{"large glyphs", 400, 300}, {"small glyphs", 220, 165}};
+    int width, height, cellWidth, cellHeight;
+  } sizes[] = {{"large glyphs", 400, 300, 0, 0},
+               {"small glyphs", 220, 165, 0, 0},
+               {"glyphs of 13 x 19", 400, 300, 13, 19},
+               {"glyphs of 20 x 30", 420, 330, 20, 30}};
   // Busy steps, which the picture shows in a few large copies, then sparse ones, shown cell by
   // cell and column by column; each rebuild leaves the glyphs on screen, in their old colours
   // when the colours change, although the sheets they were drawn from are gone.
@@ -135,8 +165,12 @@ TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
     SCOPED_TRACE(size.name);
     PlainWindow direct(0, size.width, size.height);
     PlainWindow kept(512, size.width, size.height);
-    GdiImageFactory screenImages;
-    DibImageFactory dibImages;
+    GdiImageFactory screenSheets;
+    DibImageFactory dibSheets;
+    ResizedSheets resizedScreenSheets(screenSheets, size.cellWidth, size.cellHeight);
+    ResizedSheets resizedDibSheets(dibSheets, size.cellWidth, size.cellHeight);
+    ImageFactory& screenImages = size.cellWidth ? static_cast<ImageFactory&>(resizedScreenSheets) : screenSheets;
+    ImageFactory& dibImages = size.cellWidth ? static_cast<ImageFactory&>(resizedDibSheets) : dibSheets;
     WindowCanvas directCanvas(direct.Handle());
     WindowPicture picture(kept.Handle());
     RecordedStream stream;
@@ -149,7 +183,8 @@ TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
     };
     directField = std::make_unique<Vellix>(directCanvas, screenImages, size.width, size.height);
     keptField = std::make_unique<Vellix>(picture, dibImages, size.width, size.height);
-    ASSERT_EQ(keptField->BaseSheet().cellWidth, size.width > 320 ? 10 : 4);
+    ASSERT_EQ(keptField->BaseSheet().cellWidth, size.cellWidth ? size.cellWidth : size.width > 320 ? 10 : 4);
+    ASSERT_EQ(directField->BaseSheet().cellHeight, size.cellHeight ? size.cellHeight : size.width > 320 ? 15 : 6);
 
     int differentSteps = 0;
     std::string firstDifference;
