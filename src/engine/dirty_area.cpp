@@ -27,18 +27,6 @@ std::int64_t JoinGain(const PixelRect& a, const PixelRect& b) {
   return DirtyArea::kCallPixels + DirtyArea::kRowPixels * rowsSaved - (Area(both) - Area(a) - Area(b) + sharedArea);
 }
 
-// The first column at or after `from` whose bit is `set`; `limit` when there is none before it.
-std::int32_t NextColumn(const std::vector<std::uint64_t>& words, std::int32_t from, bool set, std::int32_t limit) {
-  if (from >= limit) return limit;
-  std::size_t word = static_cast<std::size_t>(from) / 64;
-  std::uint64_t bits = (set ? words[word] : ~words[word]) & (~std::uint64_t{0} << (from % 64));
-  while (bits == 0) {
-    if (++word == words.size()) return limit;
-    bits = set ? words[word] : ~words[word];
-  }
-  return std::min(limit, static_cast<std::int32_t>(word * 64) + __builtin_ctzll(bits));
-}
-
 }  // namespace
 
 DirtyArea::DirtyArea(std::int32_t width, std::int32_t height)
@@ -59,6 +47,8 @@ void DirtyArea::Add(std::int32_t x, std::int32_t y, std::int32_t markWidth, std:
     index = usedBands++;
     if (bands.size() < static_cast<std::size_t>(usedBands)) bands.push_back({0, std::vector<std::uint64_t>(words)});
     bands[index].bottom = bottom;
+    bands[index].firstWord = words;
+    bands[index].endWord = 0;
     bandAtTop[top] = index;
   }
   Band& band = bands[index];
@@ -68,6 +58,8 @@ void DirtyArea::Add(std::int32_t x, std::int32_t y, std::int32_t markWidth, std:
   }
   const std::size_t first = static_cast<std::size_t>(left) / 64;
   const std::size_t last = static_cast<std::size_t>(right - 1) / 64;
+  band.firstWord = std::min(band.firstWord, first);
+  band.endWord = std::max(band.endWord, last + 1);
   const std::uint64_t fromLeft = ~std::uint64_t{0} << (left % 64);
   const std::uint64_t toRight = ~std::uint64_t{0} >> (63 - (right - 1) % 64);
   if (first == last) {
@@ -97,16 +89,35 @@ void DirtyArea::Take(std::vector<PixelRect>& out) {
 
 void DirtyArea::TakeRuns(std::int32_t top, Band& band) {
   runs.clear();
-  for (std::int32_t left = NextColumn(band.pixels, 0, true, width); left < width;) {
-    const std::int32_t right = NextColumn(band.pixels, left, false, width);
-    const PixelRect run{left, top, right, band.bottom};
-    if (!runs.empty() && JoinGain(runs.back(), run) >= 0)
+  // Side by side in one band, two runs `gap` apart pay to join when gap x height pixels cost
+  // less than a call and the band's rows (JoinGain for runs of one band).
+  const std::int32_t rows = band.bottom - top;
+  const std::int64_t widestGap = (kCallPixels + kRowPixels * rows) / rows;
+  const auto addRun = [&](std::int32_t left, std::int32_t right) {
+    if (!runs.empty() && left - runs.back().right <= widestGap)
       runs.back().right = right;
     else
-      runs.push_back(run);
-    left = NextColumn(band.pixels, right, true, width);
+      runs.push_back({left, top, right, band.bottom});
+  };
+  // One pass over the words: a run may go on from one word into the next.
+  std::int32_t runLeft = -1;
+  for (std::size_t word = band.firstWord; word < band.endWord; ++word) {
+    const std::uint64_t bits = band.pixels[word];
+    band.pixels[word] = 0;
+    const std::int32_t base = static_cast<std::int32_t>(word * 64);
+    for (std::int32_t at = 0; at < 64;) {
+      const std::uint64_t ahead = (runLeft < 0 ? bits : ~bits) >> at;
+      if (ahead == 0) break;
+      at += __builtin_ctzll(ahead);
+      if (runLeft < 0) {
+        runLeft = base + at;
+      } else {
+        addRun(runLeft, base + at);
+        runLeft = -1;
+      }
+    }
   }
-  std::fill(band.pixels.begin(), band.pixels.end(), 0);
+  if (runLeft >= 0) addRun(runLeft, std::min(width, static_cast<std::int32_t>(band.endWord * 64)));
 }
 
 // Each run joins the rectangle above it that it pays most to join, if any; each rectangle above
@@ -115,10 +126,11 @@ void DirtyArea::TakeRuns(std::int32_t top, Band& band) {
 void DirtyArea::GrowDown(std::int32_t top, std::vector<PixelRect>& out) {
   nextOpen.clear();
   grown.assign(open.size(), false);
-  // Rectangles `gap` apart side by side add at least 2 x gap pixels when joined, and save no row.
-  const std::int64_t farthest = kCallPixels / 2;
   std::size_t first = 0;
   for (const PixelRect& run : runs) {
+    // A rectangle above that lies `gap` to the side of the run adds at least gap pixels to each
+    // of the run's rows and its own when joined, and saves no row: past this it never pays.
+    const std::int64_t farthest = kCallPixels / (run.bottom - run.top + 1);
     while (first < open.size() && open[first].right + farthest < run.left) ++first;
     std::int64_t bestGain = -1;
     std::size_t best = open.size();

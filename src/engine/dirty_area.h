@@ -48,6 +48,8 @@ class DirtyArea {
   struct Band {
     std::int32_t bottom = 0;
     std::vector<std::uint64_t> pixels;  // one bit per pixel column
+    std::size_t firstWord = 0;          // the words of `pixels` that may hold a mark
+    std::size_t endWord = 0;
   };
 
   // Joins the band's runs of pixels left to right into `runs`; leaves the band's bits clear.
