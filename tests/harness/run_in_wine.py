@@ -43,7 +43,11 @@ class OutputWatch(threading.Thread):
 def main(argv):
     screen_size = SCREEN_SIZE
     if len(argv) > 2 and argv[1] == "--screen":
-        screen_size = screen_size_option(argv[2])
+        try:
+            screen_size = screen_size_option(argv[2])
+        except ValueError as error:
+            print(f"run_in_wine: {error}", file=sys.stderr)
+            return 2
         argv = argv[:1] + argv[3:]
     if len(argv) < 2:
         print(__doc__.strip(), file=sys.stderr)
