@@ -19,7 +19,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "harness"))
 sys.path.insert(0, str(ROOT / "tools"))
-from winenv import WineSession  # noqa: E402
+from winenv import SCREEN_SIZE, WineSession, screen_size_option  # noqa: E402
 import bench_saver  # noqa: E402
 
 
@@ -31,6 +31,8 @@ def main():
     parser.add_argument("--settings", choices=("design", "heaviest"), default="design")
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--seconds", type=float, default=20.0, help="measured wall time per program")
+    parser.add_argument("--screen", type=screen_size_option, default=SCREEN_SIZE, metavar="WxH",
+                        help="size of the private display (default %(default)s)")
     options = parser.parse_args()
     missing = [str(p) for p in [*options.savers, options.idle] if not p.is_file()]
     if missing:
@@ -40,7 +42,7 @@ def main():
     # Each file in a folder of its own: the builds may all be called lumivex.scr.
     names = [f"{index + 1}:{saver}" for index, saver in enumerate(options.savers)]
     figures = {name: [] for name in names}  # per round: (cpu, steps, cpu / idle)
-    with WineSession() as session:
+    with WineSession(options.screen) as session:
         paths = [session.windows_path(session.install([saver], f"build{index + 1}") / saver.name)
                  for index, saver in enumerate(options.savers)]
         idle_path = session.windows_path(session.install([options.idle], "idle") / options.idle.name)
@@ -58,7 +60,7 @@ def main():
                       f"{result['cpu'] / idle if idle > 0 else 0:>7.2f} x idle", flush=True)
             print(f"round {round_number + 1}  {'idle baseline':<40}{idle:>8.4f} CPU s/s", flush=True)
 
-    print(f"== {options.settings} settings, {options.rounds} rounds of {options.seconds:g} s: medians ==")
+    print(f"== {options.settings} settings, {options.screen[0]}x{options.screen[1]}, {options.rounds} rounds of {options.seconds:g} s: medians ==")
     for name in names:
         rows = figures[name]
         print(f"{name:<48}{statistics.median(r[2] for r in rows):>6.2f} x idle"

@@ -3,7 +3,9 @@
 display and prefix that live exactly as long as the run. Streams the program's output and exits
 with its exit code, so that ctest sees a Windows test like any other.
 
-    run_in_wine.py <program.exe> [arguments...]
+    run_in_wine.py [--screen WxH] <program.exe> [arguments...]
+
+--screen sets the private display's size (default 1024x768), for benchmarks of larger screens.
 """
 
 import subprocess
@@ -12,7 +14,7 @@ import threading
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from winenv import WineSession  # noqa: E402
+from winenv import SCREEN_SIZE, WineSession, screen_size_option  # noqa: E402
 
 RUN_TIMEOUT = 480  # inside ctest's own limit, so that the session is still stopped by us
 
@@ -39,6 +41,14 @@ class OutputWatch(threading.Thread):
 
 
 def main(argv):
+    screen_size = SCREEN_SIZE
+    if len(argv) > 2 and argv[1] == "--screen":
+        try:
+            screen_size = screen_size_option(argv[2])
+        except ValueError as error:
+            print(f"run_in_wine: {error}", file=sys.stderr)
+            return 2
+        argv = argv[:1] + argv[3:]
     if len(argv) < 2:
         print(__doc__.strip(), file=sys.stderr)
         return 2
@@ -47,7 +57,7 @@ def main(argv):
         print(f"run_in_wine: {program} does not exist; build the Windows tree first "
               "(make win)", file=sys.stderr)
         return 1
-    with WineSession() as wine:
+    with WineSession(screen_size) as wine:
         process = wine.spawn(program, *argv[2:], cwd=program.parent, stdout=subprocess.PIPE,
                              stderr=subprocess.STDOUT)
         output = OutputWatch(process.stdout)

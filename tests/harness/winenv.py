@@ -52,6 +52,17 @@ def wine(*args):
     return [*WINE, *map(str, args)]
 
 
+def screen_size_option(text):
+    """A display size given as WxH on a command line, as a (width, height) pair."""
+    try:
+        width, height = (int(part) for part in text.lower().split("x"))
+    except ValueError:
+        width = height = 0
+    if width <= 0 or height <= 0:
+        raise ValueError(f"not a screen size: {text!r} (expected WxH, such as 2048x1536)")
+    return width, height
+
+
 def wait_for(condition, timeout=30.0, interval=0.1, what="the condition"):
     """Polls `condition` until it returns something truthy and returns that; raises
     TimeoutError naming `what` when `timeout` seconds pass first."""

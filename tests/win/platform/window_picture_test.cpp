@@ -81,10 +81,16 @@ void Configure(Vellix& field, const Settings& s) {
 }
 
 TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
+  // The sheets of the higher scale steps have cells that reach across the 64-pixel words in
+  // which the changed area keeps its columns at other places than the design cells do. The
+  // window that keeps its picture lies below the one drawn cell by cell.
   const struct {
     const char* name;
-    int width, height;
-  } sizes[] = {{"large glyphs", 400, 300}, {"small glyphs", 220, 165}};
+    int width, height, scaleStep, cellWidth, cellHeight;
+  } sizes[] = {{"large glyphs", 400, 300, 100, 10, 15},
+               {"small glyphs", 220, 165, 100, 4, 6},
+               {"large glyphs at 125 %", 420, 300, 125, 13, 19},
+               {"large glyphs at 200 %", 660, 330, 200, 20, 30}};
   // Busy steps, which the picture shows in a few large copies, then sparse ones, shown cell by
   // cell and column by column; each rebuild leaves the glyphs on screen, in their old colours
   // when the colours change, although the sheets they were drawn from are gone.
@@ -96,7 +102,7 @@ TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
   for (const auto& size : sizes) {
     SCOPED_TRACE(size.name);
     TestWindow direct(0, 0, size.width, size.height);
-    TestWindow kept(512, 0, size.width, size.height);
+    TestWindow kept(0, 384, size.width, size.height);
     GdiImageFactory screenImages;
     DibImageFactory dibImages;
     WindowCanvas directCanvas(direct.Handle());
@@ -109,9 +115,10 @@ TEST(WindowPicture, ShowsAfterEveryStepWhatDrawingEachCellOntoTheWindowShows) {
       RecordedStream::Replay(values, [&] { work(*keptField); });
       picture.Present();
     };
-    directField = std::make_unique<Vellix>(directCanvas, screenImages, size.width, size.height);
-    keptField = std::make_unique<Vellix>(picture, dibImages, size.width, size.height);
-    ASSERT_EQ(keptField->BaseSheet().cellWidth, size.width > 320 ? 10 : 4);
+    directField = std::make_unique<Vellix>(directCanvas, screenImages, size.width, size.height, size.scaleStep);
+    keptField = std::make_unique<Vellix>(picture, dibImages, size.width, size.height, size.scaleStep);
+    ASSERT_EQ(keptField->BaseSheet().cellWidth, size.cellWidth);
+    ASSERT_EQ(directField->BaseSheet().cellHeight, size.cellHeight);
 
     int differentSteps = 0;
     std::string firstDifference;
