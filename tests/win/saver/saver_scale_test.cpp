@@ -85,6 +85,17 @@ class SaverScaleTest : public SaverProcessTest {
     windows.insert(windows.end(), VellixForm->SecondaryForms->begin(), VellixForm->SecondaryForms->end());
     return windows;
   }
+  // Every monitor has one window, on its rectangle, with the rain expected there.
+  void ExpectWindowsOn(const std::vector<Monitor>& monitors, const std::vector<Rain>& rains) {
+    const std::vector<TVellixForm*> windows = Windows();
+    ASSERT_EQ(windows.size(), monitors.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+      SCOPED_TRACE("monitor " + std::to_string(i));
+      EXPECT_EQ(Describe(WindowRect(windows[i]->Handle())), Describe(monitors[i].rect));
+      ASSERT_NE(windows[i]->RainField, nullptr);
+      EXPECT_EQ(RainOf(*windows[i]), rains[i]);
+    }
+  }
   // Waits until every window's rain has stepped from where it is now.
   void ExpectEveryRainSteps() {
     std::vector<std::vector<int>> start;
@@ -114,7 +125,7 @@ TEST_F(SaverScaleTest, EachMonitorDrawsAtItsOwnScale) {
       {{-1536, 0, 0, 960}, 144},
       {{0, 1080, 1600, 2280}, 120},
   };
-  const Rain expected[] = {
+  const std::vector<Rain> expected = {
       {100, 10, 15, 193, 73},
       {200, 20, 30, 193, 73},
       {150, 15, 23, 103, 42},
@@ -122,14 +133,7 @@ TEST_F(SaverScaleTest, EachMonitorDrawsAtItsOwnScale) {
   };
   UseMonitors(&monitors);
   CreateSaver();
-  const std::vector<TVellixForm*> windows = Windows();
-  ASSERT_EQ(windows.size(), monitors.size());
-  for (std::size_t i = 0; i < windows.size(); ++i) {
-    SCOPED_TRACE("monitor " + std::to_string(i));
-    EXPECT_EQ(Describe(WindowRect(windows[i]->Handle())), Describe(monitors[i].rect));
-    ASSERT_NE(windows[i]->RainField, nullptr);
-    EXPECT_EQ(RainOf(*windows[i]), expected[i]);
-  }
+  ASSERT_NO_FATAL_FAILURE(ExpectWindowsOn(monitors, expected));
   ExpectEveryRainSteps();
 }
 
@@ -188,14 +192,7 @@ TEST_F(SaverScaleTest, MonitorsReadAgainBringTheirScales) {
     SCOPED_TRACE("change " + std::to_string(n + 1));
     monitors = changes[n].monitors;
     ::SendMessageA(VellixForm->Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
-    const std::vector<TVellixForm*> windows = Windows();
-    ASSERT_EQ(windows.size(), monitors.size());
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-      SCOPED_TRACE("monitor " + std::to_string(i));
-      EXPECT_EQ(Describe(WindowRect(windows[i]->Handle())), Describe(monitors[i].rect));
-      ASSERT_NE(windows[i]->RainField, nullptr);
-      EXPECT_EQ(RainOf(*windows[i]), changes[n].rains[i]);
-    }
+    ASSERT_NO_FATAL_FAILURE(ExpectWindowsOn(monitors, changes[n].rains));
     ExpectEveryRainSteps();
   }
 }
