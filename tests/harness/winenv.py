@@ -76,17 +76,6 @@ def wait_for(condition, timeout=30.0, interval=0.1, what="the condition"):
         time.sleep(interval)
 
 
-def holds_for(condition, seconds, interval=0.1):
-    """True when `condition` stays truthy for `seconds`: the way to show that something does
-    NOT happen (a saver that must not close), as opposed to waiting for something that does."""
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if not condition():
-            return False
-        time.sleep(interval)
-    return bool(condition())
-
-
 def _process_alive(pid):
     try:
         os.kill(pid, 0)
