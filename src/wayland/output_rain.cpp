@@ -19,24 +19,14 @@ ConfigureArgs InBufferOrder(ConfigureArgs args) {
 
 }  // namespace
 
-OutputRain::OutputRain(const RainGlobals& globals, wl_output* output, std::int32_t scale, std::int32_t sheetStep,
-                       const ConfigureArgs& args)
+OutputRain::OutputRain(const RainGlobals& globals, const SurfaceRoleMaker& makeRole, wl_output* output,
+                       std::int32_t scale, std::int32_t sheetStep, const ConfigureArgs& args)
     : globals(globals),
       args(InBufferOrder(args)),
       surface(wl_compositor_create_surface(globals.compositor)),
-      layerSurface(zwlr_layer_shell_v1_get_layer_surface(globals.layerShell, surface.get(), output,
-                                                         ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "lumivex")),
+      role(makeRole(surface.get(), output, *this)),
       scale(scale),
       sheetStep(sheetStep) {
-  static const zwlr_layer_surface_v1_listener listener = {&OutputRain::Configured, &OutputRain::ClosedByCompositor};
-  zwlr_layer_surface_v1_add_listener(layerSurface.get(), &listener, this);
-  zwlr_layer_surface_v1_set_size(layerSurface.get(), 0, 0);
-  zwlr_layer_surface_v1_set_anchor(layerSurface.get(),
-                                   ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
-                                       ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
-  zwlr_layer_surface_v1_set_exclusive_zone(layerSurface.get(), -1);
-  zwlr_layer_surface_v1_set_keyboard_interactivity(layerSurface.get(),
-                                                   ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
   wl_surface_commit(surface.get());
 }
 
@@ -44,7 +34,7 @@ OutputRain::~OutputRain() {
   // The field draws into the picture and the buffers belong to the surface: all go first.
   field.reset();
   frame.reset();
-  layerSurface.reset();
+  role.reset();
   surface.reset();
 }
 
@@ -55,22 +45,17 @@ void OutputRain::SetScale(std::int32_t newScale, std::int32_t newSheetStep) {
   if (configured) Rebuild();
 }
 
-void OutputRain::Configured(void* data, zwlr_layer_surface_v1* layerSurface, std::uint32_t serial,
-                            std::uint32_t width, std::uint32_t height) {
-  auto* self = static_cast<OutputRain*>(data);
-  zwlr_layer_surface_v1_ack_configure(layerSurface, serial);
-  const bool resized = !self->configured || width != self->width || height != self->height;
-  self->configured = true;
-  self->width = width;
-  self->height = height;
+void OutputRain::Configured(std::uint32_t newWidth, std::uint32_t newHeight) {
+  const bool resized = !configured || newWidth != width || newHeight != height;
+  configured = true;
+  width = newWidth;
+  height = newHeight;
   if (resized) {
-    self->Rebuild();
+    Rebuild();
   } else {
-    wl_surface_commit(self->surface.get());  // the ack takes effect with a commit
+    wl_surface_commit(surface.get());  // the ack takes effect with a commit
   }
 }
-
-void OutputRain::ClosedByCompositor(void* data, zwlr_layer_surface_v1*) { static_cast<OutputRain*>(data)->closed = true; }
 
 void OutputRain::Rebuild() {
   field.reset();

@@ -1,8 +1,7 @@
-// The rain on one output: an overlay-layer surface that names the output, anchored to all four
-// edges with the compositor choosing the size, over everything (exclusive zone -1), taking the
-// keyboard, opaque. It draws once the compositor has configured it: a black frame at once, the
-// rain field after (building the sheets takes a moment), then each step's changed cells through
-// one of its shared-memory buffers that the compositor has released.
+// The rain on one output: an opaque surface whose role (SurfaceRole: an overlay, the background,
+// a window) the owner chooses. It draws once the compositor has configured it: a black frame at
+// once, the rain field after (building the sheets takes a moment), then each step's changed
+// cells through one of its shared-memory buffers that the compositor has released.
 #pragma once
 
 #include <wayland-client.h>
@@ -17,23 +16,23 @@
 #include "linux/sheets.h"
 #include "settings/configure_args.h"
 #include "wayland/kept_picture.h"
-#include "wayland/layer_shell_client.h"
 #include "wayland/shm_buffer.h"
+#include "wayland/surface_role.h"
 #include "wayland/wayland_objects.h"
 
 // What every output's rain needs of the connection.
 struct RainGlobals {
   wl_compositor* compositor;
   wl_shm* shm;
-  zwlr_layer_shell_v1* layerShell;
 };
 
-class OutputRain {
+class OutputRain final : private SurfaceRole::Events {
  public:
-  // Makes the surface and commits it without a buffer. `scale` is the output's integer scale;
-  // `sheetStep` the step of the glyph sheets (the output's, or the one the command line asked).
-  OutputRain(const RainGlobals& globals, wl_output* output, std::int32_t scale, std::int32_t sheetStep,
-             const ConfigureArgs& args);
+  // Makes the surface, gives it its role and commits it without a buffer. `scale` is the
+  // output's integer scale; `sheetStep` the step of the glyph sheets (the output's, or the one
+  // the command line asked).
+  OutputRain(const RainGlobals& globals, const SurfaceRoleMaker& makeRole, wl_output* output, std::int32_t scale,
+             std::int32_t sheetStep, const ConfigureArgs& args);
   ~OutputRain();
   OutputRain(const OutputRain&) = delete;
   OutputRain& operator=(const OutputRain&) = delete;
@@ -41,7 +40,7 @@ class OutputRain {
   // The output's scale changed: the next frames are drawn at the new one.
   void SetScale(std::int32_t newScale, std::int32_t newSheetStep);
   // The compositor took the surface away; it is to be destroyed.
-  bool Closed() const { return closed; }
+  bool IsClosed() const { return closed; }
   wl_surface* Surface() const { return surface.get(); }
 
   // Builds the rain field once a black frame has been sent; true when it did.
@@ -56,9 +55,8 @@ class OutputRain {
   // stops stepping until the compositor asks for a frame again.
   static constexpr std::uint32_t kHiddenAfterMs = 500;
 
-  static void Configured(void* data, zwlr_layer_surface_v1*, std::uint32_t serial, std::uint32_t width,
-                         std::uint32_t height);
-  static void ClosedByCompositor(void* data, zwlr_layer_surface_v1*);
+  void Configured(std::uint32_t newWidth, std::uint32_t newHeight) override;
+  void Closed() override { closed = true; }
   static void FrameDone(void* data, wl_callback*, std::uint32_t);
 
   // A new size or scale: new buffers and picture, a black frame, and a field built afterwards.
@@ -70,7 +68,7 @@ class OutputRain {
   const RainGlobals globals;
   const ConfigureArgs args;  // red and blue swapped: the picture's pixels are XRGB8888
   SurfaceObject surface;
-  WaylandObject<zwlr_layer_surface_v1> layerSurface;
+  std::unique_ptr<SurfaceRole> role;
   std::int32_t scale;
   std::int32_t sheetStep;  // of the glyph sheets, engine/display_scale.h
   std::uint32_t width = 0;   // surface coordinates, from the last configure

@@ -15,6 +15,7 @@
 #include "base/exception.h"
 #include "engine/display_scale.h"
 #include "settings/configure_args.h"
+#include "wayland/layer_role.h"
 #include "wayland/output_rain.h"
 #include "wayland/seat_input.h"
 #include "wayland/wayland_objects.h"
@@ -70,7 +71,7 @@ class Overlay {
     std::uint32_t due = 0;
     bool anyDue = false;
     for (auto it = outputs.begin(); it != outputs.end(); ++it) {
-      if (it->rain && it->rain->Closed()) {
+      if (it->rain && it->rain->IsClosed()) {
         it->rain.reset();
         it->closed = true;
       }
@@ -93,7 +94,7 @@ class Overlay {
   }
 
  private:
-  RainGlobals Globals() const { return {compositor, shm, layerShell}; }
+  RainGlobals Globals() const { return {compositor, shm}; }
 
   std::int32_t SheetStep(std::int32_t scale) const {
     return options.scale ? *options.scale : ScaleStepForScale(static_cast<double>(scale));
@@ -105,8 +106,8 @@ class Overlay {
       output.rain->SetScale(output.scale, SheetStep(output.scale));
       return;
     }
-    output.rain = std::make_unique<OutputRain>(Globals(), output.output.get(), output.scale,
-                                               SheetStep(output.scale), args);
+    output.rain = std::make_unique<OutputRain>(Globals(), LayerRole::Maker(layerShell, RainLayer::Overlay),
+                                               output.output.get(), output.scale, SheetStep(output.scale), args);
   }
 
   static void Global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
