@@ -145,7 +145,8 @@ class Overlay {
       self->xdgOutputManager = Bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, 3);
       for (Output& output : self->outputs) self->DescribeLogicalSize(output);
     } else if (kind == wl_seat_interface.name && !self->seat) {
-      self->seat = std::make_unique<SeatInput>(Bind<wl_seat>(registry, name, wl_seat_interface, std::min(version, 5u)));
+      self->seat = std::make_unique<SeatInput>(
+          self->display, Bind<wl_seat>(registry, name, wl_seat_interface, std::min(version, 5u)));
     } else if (kind == wl_output_interface.name) {
       self->AddOutput(name, version);
     }
