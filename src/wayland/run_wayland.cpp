@@ -48,7 +48,10 @@ struct Output {
 class Overlay {
  public:
   Overlay(wl_display* display, const LinuxOptions& options)
-      : display(display), options(options), args(ConfigureArgsFrom(options.settings)) {}
+      : display(display),
+        options(options),
+        args(ConfigureArgsFrom(options.settings)),
+        layer(options.background ? RainLayer::Background : RainLayer::Overlay) {}
   ~Overlay() {
     outputs.clear();
     seat.reset();
@@ -121,7 +124,7 @@ class Overlay {
 
   void ShowOn(Output& output) {
     if (!started || output.refused || output.rain) return;
-    output.rain = std::make_unique<OutputRain>(Globals(), LayerRole::Maker(layerShell, RainLayer::Overlay),
+    output.rain = std::make_unique<OutputRain>(Globals(), LayerRole::Maker(layerShell, layer),
                                                output.output.get(), output.view, options.scale, args);
   }
 
@@ -144,7 +147,8 @@ class Overlay {
       // At version 3 its outputs' sizes are applied with wl_output's done event, as the rest.
       self->xdgOutputManager = Bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, 3);
       for (Output& output : self->outputs) self->DescribeLogicalSize(output);
-    } else if (kind == wl_seat_interface.name && !self->seat) {
+    } else if (kind == wl_seat_interface.name && !self->seat && self->layer == RainLayer::Overlay) {
+      // Under the windows, the rain takes no input at all: it leaves the cursor alone too.
       self->seat = std::make_unique<SeatInput>(
           self->display, Bind<wl_seat>(registry, name, wl_seat_interface, std::min(version, 5u)));
     } else if (kind == wl_output_interface.name) {
@@ -249,6 +253,7 @@ class Overlay {
   wl_display* const display;
   const LinuxOptions& options;
   const ConfigureArgs args;
+  const RainLayer layer;
   wl_registry* registry = nullptr;
   wl_compositor* compositor = nullptr;
   wl_shm* shm = nullptr;
@@ -256,7 +261,7 @@ class Overlay {
   wp_fractional_scale_manager_v1* fractionalScale = nullptr;
   wp_viewporter* viewporter = nullptr;
   zxdg_output_manager_v1* xdgOutputManager = nullptr;
-  std::unique_ptr<SeatInput> seat;  // none: only a signal ends the overlay
+  std::unique_ptr<SeatInput> seat;  // none (or on the background): only a signal ends the rain
   std::list<Output> outputs;  // a list: rains keep pointers into it while others come and go
   bool started = false;
 };
