@@ -12,7 +12,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick libx11-6 xrestop
   libx11-dev
   libwayland-dev sway grim wtype swayidle strace
-  wayland-protocols
+  wayland-protocols zenity
   python3 python3-pytest python3-pil
   fonts-ipafont-gothic
   nsis osslsigncode openssl python3-pefile python3-yaml
