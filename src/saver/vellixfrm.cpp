@@ -173,6 +173,7 @@ void TVellixForm::FormCloseQuery(bool& canClose) {
 }
 
 void TVellixForm::FormClose(CloseAction&) {
+  foregroundLock_.reset();
   displayWatch_.reset();
   if (!PreviewParent) SaverRunningOff();
   RainField.reset();
@@ -241,6 +242,7 @@ void TVellixForm::WipeRain() {
 }
 
 void TVellixForm::FormDestroy() {
+  foregroundLock_.reset();
   displayWatch_.reset();
   if (IsPrimary) SecondaryForms.reset();
   // The field draws on the canvas, and the canvas shows through the window's own DC: both go
@@ -274,6 +276,17 @@ bool TVellixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         DisplayStateChanged(*state);
         result = TRUE;
         return true;
+      }
+      return false;
+    case WM_ACTIVATE:
+      // The primary window is active, so the saver has the foreground: from now on no program may
+      // take it behind the user's back (the system lets one, long after the last input, and it
+      // would end the saver). A window that still gets it (the user pressed Alt or clicked, which
+      // lifts the lock) ends the saver as below. A preview and the settings dialog never lock:
+      // the user is working beside them. Not before the window is complete, nor once it closed.
+      if (LOWORD(wParam) != WA_INACTIVE && IsPrimary && !PreviewParent && RainField &&
+          !(foregroundLock_ && foregroundLock_->Locked())) {
+        foregroundLock_ = std::make_unique<ForegroundLock>();
       }
       return false;
     case WM_ACTIVATEAPP:

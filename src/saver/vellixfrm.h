@@ -20,6 +20,7 @@
 #include "forms/form.h"
 #include "platform/dib_image.h"
 #include "platform/display_power.h"
+#include "platform/foreground_lock.h"
 #include "platform/window_picture.h"
 
 // Configures a rain field with the settings of the moment: the open settings dialog's values
@@ -94,6 +95,8 @@ class TVellixForm : public TForm {
   int PauseBeforeNextPass() const;
 
   std::unique_ptr<DisplayStateWatch> displayWatch_;  // primary windows only
+  // Full-screen primary only, from the moment it has the foreground until the saver ends.
+  std::unique_ptr<ForegroundLock> foregroundLock_;
   int dpi_ = 0;  // the DPI the window was told it is shown at; 0: not told
   std::int32_t scaleStep_ = kDesignScaleStep;
   bool displayOff_ = false;
