@@ -118,7 +118,7 @@ void TVellixForm::BuildRainField() {
 
 void TVellixForm::FormCreate() {
   if (IsPrimary) SecondaryForms = std::make_unique<std::vector<TVellixForm*>>();
-  ::GetCursorPos(&CursorStart);
+  TakeCursorStart();
   ScreenRect = ChooseRect();
   SetBounds(ScreenRect);
   BuildRainField();
@@ -142,8 +142,8 @@ void TVellixForm::FormShow() {
 void TVellixForm::ProcessInput(MSG& message, bool&) {
   POINT cursor{};
   if (message.message == WM_MOUSEMOVE) ::GetCursorPos(&cursor);
-  const InputResponse response = RespondToInput(message.message, InitMessage,
-                                                ToCursorPoint(cursor), ToCursorPoint(CursorStart));
+  const InputResponse response = RespondToInput(message.message, InitMessage, ToCursorPoint(cursor),
+                                                ToCursorPoint(CursorStart), cursorStartDpi_);
   if (response.reloadSettings) {
     // Every monitor shows the same settings: the secondary windows reload with the primary.
     ReloadSettings();
@@ -152,6 +152,13 @@ void TVellixForm::ProcessInput(MSG& message, bool&) {
     }
   }
   if (response.close) Close();
+}
+
+// The cursor is read in the pixels of the monitor it is on (the saver is aware of each monitor's
+// scale), so the tolerance of a mouse move is that of the monitor where the cursor started.
+void TVellixForm::TakeCursorStart() {
+  ::GetCursorPos(&CursorStart);
+  cursorStartDpi_ = MonitorDpiAt(CursorStart);
 }
 
 void TVellixForm::FormCloseQuery(bool& canClose) {
@@ -168,7 +175,7 @@ void TVellixForm::FormCloseQuery(bool& canClose) {
       ~Asked() { flag = false; }
     } asked{askingPassword_};
     canClose = VerifySaverPassword(Handle());
-    if (!canClose) ::GetCursorPos(&CursorStart);
+    if (!canClose) TakeCursorStart();
   }
 }
 

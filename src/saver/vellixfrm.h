@@ -77,6 +77,8 @@ class TVellixForm : public TForm {
 
  private:
   void ProcessInput(MSG& message, bool& handled);
+  // Where the cursor stands now becomes the place mouse moves are measured from.
+  void TakeCursorStart();
   void IdleStep(TApplication* sender, bool& done);
   RECT ChooseRect();
   // The DPI the window is shown at: the one it was told, else a preview's host's, else its own.
@@ -98,6 +100,7 @@ class TVellixForm : public TForm {
   // Full-screen primary only, from the moment it has the foreground until the saver ends.
   std::unique_ptr<ForegroundLock> foregroundLock_;
   int dpi_ = 0;  // the DPI the window was told it is shown at; 0: not told
+  int cursorStartDpi_ = 0;  // the DPI of the monitor CursorStart lies on
   std::int32_t scaleStep_ = kDesignScaleStep;
   bool displayOff_ = false;
   // True while the password provider is asking; further close requests are refused meanwhile.
