@@ -3,45 +3,19 @@
 #include <set>
 #include <string>
 
+#include "base/dpi_lookup.h"
 #include "base/exception.h"
 #include "forms/application.h"
 
-namespace {
-
-// The DPI functions are present from Windows 10 1607; older systems draw at 96 DPI, or at the
-// system DPI, and size frames with AdjustWindowRectEx.
-template <typename Proc>
-Proc User32Entry(const char* name) {
-  return reinterpret_cast<Proc>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), name)));
-}
-
-int SystemDpi() {
-  static const auto getDpi = User32Entry<UINT(WINAPI*)()>("GetDpiForSystem");
-  return getDpi ? static_cast<int>(getDpi()) : 96;
-}
-
-// Under per-monitor awareness the DPI of the monitor the window is on, which can differ from
-// the system's.
-int WindowDpi(HWND window) {
-  static const auto getDpi = User32Entry<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-  const int dpi = getDpi ? static_cast<int>(getDpi(window)) : 0;
-  return dpi > 0 ? dpi : SystemDpi();
-}
-
-// The window rectangle around a client rectangle, with the frame drawn at `dpi`.
-void AdjustFrame(RECT& rect, DWORD style, DWORD exStyle, int dpi) {
-  static const auto adjustForDpi = User32Entry<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
-  if (adjustForDpi) {
-    adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi));
-  } else {
-    ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-  }
-}
-
-}  // namespace
-
 TForm::TForm(TApplication* owner, FormLayout layout) : owner_(owner), layout_(std::move(layout)) {
   if (layout_.scaleWithDpi) dpi_ = SystemDpi();
+}
+
+SIZE TForm::FrameSizeAt(int dpi, DWORD style, DWORD exStyle) const {
+  const int scale = layout_.scaleWithDpi ? dpi : 96;
+  RECT frame{0, 0, ::MulDiv(layout_.clientWidth, scale, 96), ::MulDiv(layout_.clientHeight, scale, 96)};
+  AdjustFrameForDpi(frame, style, exStyle, dpi);
+  return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 TForm::~TForm() {
@@ -81,10 +55,9 @@ void TForm::CreateParams(CreateParamsRecord& params) {
   }
   if (layout_.stayOnTop) params.exStyle |= WS_EX_TOPMOST;
 
-  RECT frame{0, 0, Scale(layout_.clientWidth), Scale(layout_.clientHeight)};
-  AdjustFrame(frame, params.style, params.exStyle, dpi_);
-  params.width = frame.right - frame.left;
-  params.height = frame.bottom - frame.top;
+  const SIZE size = FrameSizeAt(dpi_, params.style, params.exStyle);
+  params.width = size.cx;
+  params.height = size.cy;
   if (layout_.position == FormPosition::ScreenCenter) {
     params.x = (::GetSystemMetrics(SM_CXSCREEN) - params.width) / 2;
     params.y = (::GetSystemMetrics(SM_CYSCREEN) - params.height) / 2;
@@ -224,6 +197,17 @@ LRESULT TForm::Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
           ::SetFocus(activeControl_);
           return 0;
         }
+      }
+      break;
+    case WM_GETDPISCALEDSIZE:
+      if (layout_.scaleWithDpi) {
+        // The system would scale the whole window, frame and all, in proportion: the frame does
+        // not scale so, and the client area would come out a few pixels off the layout. Asked
+        // for the layout's size at the new DPI instead, it suggests exactly that.
+        *reinterpret_cast<SIZE*>(lParam) = FrameSizeAt(static_cast<int>(wParam),
+                                                       static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE)),
+                                                       static_cast<DWORD>(::GetWindowLongA(window, GWL_EXSTYLE)));
+        return TRUE;
       }
       break;
     case WM_DPICHANGED:

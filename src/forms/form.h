@@ -90,7 +90,8 @@ class TForm {
   virtual void FormClose(CloseAction& action) { (void)action; }
   virtual void FormDestroy() {}
   // A scaling form moved to a monitor of other DPI: Scale already gives the new sizes; the form
-  // lays its controls out again. The window then takes the rectangle the system suggests.
+  // lays its controls out again. The window then takes the rectangle the system suggests, which
+  // the form has sized to its layout at the new DPI (WM_GETDPISCALEDSIZE).
   virtual void FormDpiChanged() {}
   // Messages a form handles itself (control notifications, timers); true when handled.
   virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -101,6 +102,8 @@ class TForm {
   bool CloseQuery();
   void CloseModal();
   const char* RegisterWindowClass();
+  // The window's size around the layout's client area at `dpi`, with the frame drawn at `dpi`.
+  SIZE FrameSizeAt(int dpi, DWORD style, DWORD exStyle) const;
 
   TApplication* owner_;
   FormLayout layout_;

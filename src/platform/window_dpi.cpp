@@ -1,9 +1,5 @@
-// GetDpiForWindow, GetDpiForSystem, GetWindowDpiAwarenessContext and
-// SetThreadDpiAwarenessContext come from Windows 10 1607 on; GetDpiForMonitor (shcore.dll) from
-// Windows 8.1. shcore is loaded from the system folder only.
+// GetWindowDpiAwarenessContext and SetThreadDpiAwarenessContext come from Windows 10 1607 on.
 #include "platform/window_dpi.h"
-
-#include "base/win_handles.h"
 
 namespace {
 
@@ -12,37 +8,7 @@ Proc User32Entry(const char* name) {
   return reinterpret_cast<Proc>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), name)));
 }
 
-constexpr int kMonitorEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
-
 }  // namespace
-
-int SystemDpi() {
-  static const auto getDpi = User32Entry<UINT(WINAPI*)()>("GetDpiForSystem");
-  int dpi = getDpi ? static_cast<int>(getDpi()) : 0;
-  if (dpi <= 0) dpi = ::GetDeviceCaps(WindowDc(nullptr).Get(), LOGPIXELSX);
-  return dpi > 0 ? dpi : 96;
-}
-
-int MonitorDpi(HMONITOR monitor) {
-  using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-  UniqueLibrary shcore(::LoadLibraryExA("shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-  if (shcore && monitor) {
-    const auto getDpi = reinterpret_cast<GetDpiForMonitorProc>(
-        reinterpret_cast<void*>(::GetProcAddress(shcore.Get(), "GetDpiForMonitor")));
-    UINT x = 0, y = 0;
-    if (getDpi && SUCCEEDED(getDpi(monitor, kMonitorEffectiveDpi, &x, &y)) && x > 0) return static_cast<int>(x);
-  }
-  return SystemDpi();
-}
-
-int WindowDpi(HWND window) {
-  static const auto getDpi = User32Entry<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-  if (getDpi) {
-    const int dpi = static_cast<int>(getDpi(window));
-    if (dpi > 0) return dpi;
-  }
-  return MonitorDpi(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
-}
 
 ThreadDpiAwarenessOf::ThreadDpiAwarenessOf(HWND window) {
   static const auto windowContext =

@@ -2,7 +2,8 @@
 // the DPI calls agree with the screen's DPI, and while the scope lives the thread (and so every
 // window it makes) has the host's awareness, whatever its own, which comes back when the scope
 // ends. (Within one process a child takes its parent's awareness anyway; what the scope is for,
-// a host of another process, cannot be made here.)
+// a host of another process, cannot be made here.) The system's sizes at a DPI are those of that
+// DPI.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -70,6 +71,17 @@ TEST(ThreadDpiAwarenessOf, ANonWindowChangesNothing) {
     EXPECT_EQ(AwarenessOf(::GetThreadDpiAwarenessContext()), AwarenessOf(before));
   }
   EXPECT_EQ(AwarenessOf(::GetThreadDpiAwarenessContext()), AwarenessOf(before));
+}
+
+// The system's metrics at a DPI are those of that DPI, not of the system's own: a dialog laid out
+// at 200 % measures its edges at 200 %.
+TEST(SystemMetricForDpi, GivesTheMetricAtTheDpiAsked) {
+  for (const int dpi : {96, 120, 144, 192, 288}) {
+    SCOPED_TRACE(dpi);
+    EXPECT_EQ(SystemMetricForDpi(SM_CXEDGE, dpi), ::GetSystemMetricsForDpi(SM_CXEDGE, dpi));
+    EXPECT_EQ(SystemMetricForDpi(SM_CYCAPTION, dpi), ::GetSystemMetricsForDpi(SM_CYCAPTION, dpi));
+  }
+  EXPECT_GT(SystemMetricForDpi(SM_CYCAPTION, 288), SystemMetricForDpi(SM_CYCAPTION, 96));
 }
 
 }  // namespace
