@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/saver_wiring.h"
+#include "base/exception.h"
 #include "base/globals.h"
 #include "base/win_handles.h"
 #include "forms/application.h"
@@ -28,8 +29,20 @@ bool TakeInstanceMutex(const char* name, UniqueKernelHandle& kept) {
   return true;
 }
 
-void RunSettings(SaverWiring& wiring) {
-  SetupFrm = wiring.NewSetupForm();
+// The window the system's Screen Saver Settings opens the dialog for (/c:N or /c N): the dialog
+// belongs to it. Without a number, or with one that is no window, the dialog opens on its own:
+// the number is never an error.
+HWND SettingsOwner(const std::string& argumentText) {
+  try {
+    HWND window = WindowFromNumber(argumentText);
+    return ::IsWindow(window) ? window : nullptr;
+  } catch (const Exception&) {
+    return nullptr;
+  }
+}
+
+void RunSettings(SaverWiring& wiring, HWND ownerWindow) {
+  SetupFrm = wiring.NewSetupForm(ownerWindow);
   SetupFrm->ShowModal();
   Application->DestroyForm(SetupFrm);
   SetupFrm = nullptr;
@@ -84,7 +97,7 @@ int LumivexEntry(const char* argumentText, SaverWiring& wiring) {
         }
         break;
       case RunMode::kSettings:
-        RunSettings(wiring);
+        RunSettings(wiring, SettingsOwner(arguments));
         break;
       case RunMode::kPreview:
         PreviewParent = WindowFromNumber(arguments);

@@ -1,5 +1,6 @@
 #include "forms/form.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -7,8 +8,42 @@
 #include "base/exception.h"
 #include "forms/application.h"
 
+namespace {
+
+// The rectangle a window fills on the screen, and the work area of the monitor it is on (the
+// screen without the task bar).
+RECT WindowRectOf(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  return rect;
+}
+
+RECT WorkAreaNear(HWND window) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  ::GetMonitorInfoA(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+  return info.rcWork;
+}
+
+// `length` centred over the span from `low` to `high`, kept inside `areaLow` to `areaHigh` as far
+// as it fits (its start first).
+int CentreWithin(int low, int high, int length, int areaLow, int areaHigh) {
+  const int start = low + (high - low - length) / 2;
+  return std::max(areaLow, std::min(start, areaHigh - length));
+}
+
+}  // namespace
+
 TForm::TForm(TApplication* owner, FormLayout layout) : owner_(owner), layout_(std::move(layout)) {
-  if (layout_.scaleWithDpi) dpi_ = SystemDpi();
+  // A form opened for another program's window comes up on that window's monitor.
+  if (layout_.scaleWithDpi) {
+    HWND ownerWindow = OwnerWindow();
+    dpi_ = ownerWindow ? MonitorDpi(::MonitorFromWindow(ownerWindow, MONITOR_DEFAULTTONEAREST)) : SystemDpi();
+  }
+}
+
+HWND TForm::OwnerWindow() const {
+  return layout_.ownerWindow && ::IsWindow(layout_.ownerWindow) ? layout_.ownerWindow : nullptr;
 }
 
 SIZE TForm::FrameSizeAt(int dpi, DWORD style, DWORD exStyle) const {
@@ -58,15 +93,23 @@ void TForm::CreateParams(CreateParamsRecord& params) {
   const SIZE size = FrameSizeAt(dpi_, params.style, params.exStyle);
   params.width = size.cx;
   params.height = size.cy;
-  if (layout_.position == FormPosition::ScreenCenter) {
+  HWND ownerWindow = OwnerWindow();
+  if (layout_.position == FormPosition::ScreenCenter && ownerWindow) {
+    // Over the window that opened it, and wholly on that window's monitor.
+    const RECT over = WindowRectOf(ownerWindow);
+    const RECT area = WorkAreaNear(ownerWindow);
+    params.x = CentreWithin(over.left, over.right, params.width, area.left, area.right);
+    params.y = CentreWithin(over.top, over.bottom, params.height, area.top, area.bottom);
+  } else if (layout_.position == FormPosition::ScreenCenter) {
     params.x = (::GetSystemMetrics(SM_CXSCREEN) - params.width) / 2;
     params.y = (::GetSystemMetrics(SM_CYSCREEN) - params.height) / 2;
   } else {
     params.x = Scale(layout_.left);
     params.y = Scale(layout_.top);
   }
-  // Owned by the application's window, which carries the task-bar button.
-  params.parent = owner_ ? owner_->Handle() : nullptr;
+  // Owned by the window that opened it, or else by the application's window, which carries the
+  // task-bar button.
+  params.parent = ownerWindow ? ownerWindow : owner_ ? owner_->Handle() : nullptr;
 }
 
 void TForm::Create() {
@@ -160,6 +203,22 @@ void TForm::CloseModal() {
 }
 
 int TForm::ShowModal() {
+  // As a dialog box does, the form keeps the window that opened it from taking input while it
+  // runs, and gives it input back before it hides, so that the activation returns to it. A window
+  // that was disabled already is left as it is.
+  struct DisabledOwner {
+    HWND window;
+    explicit DisabledOwner(HWND owner)
+        : window(owner && ::IsWindowEnabled(owner) ? owner : nullptr) {
+      if (window) ::EnableWindow(window, FALSE);
+    }
+    ~DisabledOwner() { Enable(); }
+    void Enable() {
+      if (window && ::IsWindow(window)) ::EnableWindow(window, TRUE);
+      window = nullptr;
+    }
+  } disabledOwner(OwnerWindow());
+
   modal_ = true;
   modalResult_ = mrNone;
   Show();
@@ -172,6 +231,7 @@ int TForm::ShowModal() {
     }
   }
   modal_ = false;
+  disabledOwner.Enable();
   Hide();
   return modalResult_;
 }

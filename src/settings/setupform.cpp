@@ -13,8 +13,9 @@
 
 namespace {
 
-FormLayout SetupLayout() {
+FormLayout SetupLayout(HWND ownerWindow) {
   FormLayout layout;
+  layout.ownerWindow = ownerWindow;
   layout.className = "TSetupFrm";
   layout.caption = "Lumivex Settings";
   layout.border = BorderStyle::Dialog;
@@ -38,8 +39,8 @@ bool ShowsText(SetupControlKind kind) {
 
 }  // namespace
 
-TSetupFrm::TSetupFrm(TApplication* owner, SettingsStore& store, SettingsPreview& preview)
-    : TForm(owner, SetupLayout()), store_(store), preview_(preview) {}
+TSetupFrm::TSetupFrm(TApplication* owner, SettingsStore& store, SettingsPreview& preview, HWND ownerWindow)
+    : TForm(owner, SetupLayout(ownerWindow)), store_(store), preview_(preview) {}
 
 TTrackBar* TSetupFrm::SliderFor(SettingId id) {
   switch (id) {
