@@ -12,10 +12,23 @@
 class ThreadDpiAwarenessOf {
  public:
   explicit ThreadDpiAwarenessOf(HWND window);
+  // The same with the awareness given directly.
+  explicit ThreadDpiAwarenessOf(DPI_AWARENESS_CONTEXT context);
   ~ThreadDpiAwarenessOf();
   ThreadDpiAwarenessOf(const ThreadDpiAwarenessOf&) = delete;
   ThreadDpiAwarenessOf& operator=(const ThreadDpiAwarenessOf&) = delete;
 
+  // True when the system has the calls and the window exists, but the thread could not take the
+  // awareness: windows made now would not share the host's pixels.
+  bool Refused() const { return refused_; }
+
  private:
+  void Take(DPI_AWARENESS_CONTEXT context);
+
   DPI_AWARENESS_CONTEXT previous_ = nullptr;
+  bool refused_ = false;
 };
+
+// Whether `window` has the DPI awareness and the DPI of `host`, as a preview must to draw in its
+// host's pixels. True where the system has no per-window awareness to compare.
+bool SharesDpiOf(HWND window, HWND host);
