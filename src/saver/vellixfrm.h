@@ -3,7 +3,8 @@
 // settings dialog's preview panel. Each window owns one rain field over its own canvas; the
 // primary drives every field from the application's idle time and, full-screen, closes the
 // saver on user input through the application's message filter, and when another program takes
-// the foreground. The primary stops every field while the display is off, the full-screen
+// the foreground, which, full-screen, it keeps other programs from taking while it runs (the
+// user's Alt or click lifts that lock). The primary stops every field while the display is off, the full-screen
 // primary keeps one window on every monitor as monitors come and go, and a preview keeps filling
 // its host's client area as the host changes size. Each window draws at the scale of the monitor
 // it is on: its field takes the glyph sheet of that scale step, and is rebuilt when the step
