@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/saver_wiring.h"
+#include "base/exception.h"
 #include "base/globals.h"
 #include "base/win_handles.h"
 #include "forms/application.h"
@@ -28,8 +29,20 @@ bool TakeInstanceMutex(const char* name, UniqueKernelHandle& kept) {
   return true;
 }
 
-void RunSettings(SaverWiring& wiring) {
-  SetupFrm = wiring.NewSetupForm();
+// The window the system's Screen Saver Settings opens the dialog for (/c:N or /c N): the dialog
+// belongs to it. Without a number, or with one that is no window, the dialog opens on its own:
+// the number is never an error.
+HWND SettingsOwner(const std::string& argumentText) {
+  try {
+    HWND window = WindowFromNumber(argumentText);
+    return ::IsWindow(window) ? window : nullptr;
+  } catch (const Exception&) {
+    return nullptr;
+  }
+}
+
+void RunSettings(SaverWiring& wiring, HWND ownerWindow) {
+  SetupFrm = wiring.NewSetupForm(ownerWindow);
   SetupFrm->ShowModal();
   Application->DestroyForm(SetupFrm);
   SetupFrm = nullptr;
@@ -37,14 +50,19 @@ void RunSettings(SaverWiring& wiring) {
 
 // A system preview runs with its host's DPI awareness, for the whole of its life. A child window
 // must share its parent's awareness: the system refuses a child of another awareness under a
-// parent that does not ask for mixed hosting (nothing tells whether a host of another process does), and
-// from Windows 10 1703 creating one under a parent of another process resets the awareness of
-// the creating thread. With the host's awareness the preview is made, sized and drawn in the
-// host's own pixels: sharp at the host's DPI when the host is aware, stretched together with the
-// host when it is not, and filling the host either way. The idle loop reads the host's size and
-// DPI outside any message of the preview, so the thread keeps that awareness until the preview
-// ends, not just while the window is created. Full-screen windows keep the process's own
+// parent that does not ask for mixed hosting (nothing tells whether a host of another process
+// does), and from Windows 10 1703 creating one under a parent of another process resets the
+// awareness of the whole process. With the host's awareness the preview is made, sized and drawn
+// in the host's own pixels: sharp at the host's DPI when the host is aware, stretched together
+// with the host when it is not, and filling the host either way. The idle loop reads the host's
+// size and DPI outside any message of the preview, so the thread keeps that awareness until the
+// preview ends, not just while the window is created. Full-screen windows keep the process's own
 // per-monitor awareness.
+//
+// A preview that cannot have its host's awareness, or whose window did not come out with the
+// host's awareness and DPI, would draw in the wrong pixels: it ends quietly, as when its window
+// cannot be made. It runs in the background behind the system's settings page, where an error
+// box would only stand in the user's way, and the page starts another preview when it needs one.
 //
 // The full-screen path, also taken by a preview (PreviewParent decides which). False when
 // another instance of the same kind runs: nothing is shown then.
@@ -59,7 +77,9 @@ bool RunSaver(SaverWiring& wiring, UniqueKernelHandle& kept) {
     return false;
   }
   const ThreadDpiAwarenessOf hostAwareness(PreviewParent);  // nothing for full-screen windows
+  if (hostAwareness.Refused()) return true;
   Application->CreateForm(VellixForm, wiring.Applier());
+  if (PreviewParent && !SharesDpiOf(VellixForm->Handle(), PreviewParent)) return true;
   Application->Run();
   return true;
 }
@@ -84,7 +104,7 @@ int LumivexEntry(const char* argumentText, SaverWiring& wiring) {
         }
         break;
       case RunMode::kSettings:
-        RunSettings(wiring);
+        RunSettings(wiring, SettingsOwner(arguments));
         break;
       case RunMode::kPreview:
         PreviewParent = WindowFromNumber(arguments);
@@ -92,10 +112,9 @@ int LumivexEntry(const char* argumentText, SaverWiring& wiring) {
         try {
           RunSaver(wiring, kept);
         } catch (...) {
-          // A system preview whose host window went while it started (the settings page
-          // closed or moved on) has nobody to tell: a box would wait unseen and keep the
-          // preview mutex, so that no later preview could start. It ends at once instead.
-          if (!PreviewParent || ::IsWindow(PreviewParent)) throw;
+          // The preview's window could not be made (its host went while it started, or the system
+          // would not make it): nobody is there to tell. A box would wait behind the settings page,
+          // keeping the preview mutex so that no later preview could start. It ends at once.
         }
         break;
       case RunMode::kSaver:

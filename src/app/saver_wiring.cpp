@@ -4,7 +4,9 @@
 #include "forms/application.h"
 #include "settings/setupform.h"
 
-TSetupFrm* SaverWiring::NewSetupForm() { return Application->NewForm<TSetupFrm>(store_, *this); }
+TSetupFrm* SaverWiring::NewSetupForm(HWND ownerWindow) {
+  return Application->NewForm<TSetupFrm>(store_, *this, ownerWindow);
+}
 
 SettingsApplier SaverWiring::Applier() {
   return [this](Vellix& rainField) { ApplySettings(rainField); };

@@ -16,8 +16,9 @@ class SaverWiring final : public SettingsPreview {
  public:
   explicit SaverWiring(SettingsStore& store) : store_(store) {}
 
-  // A settings dialog owned by the application, reading and writing `store`.
-  TSetupFrm* NewSetupForm();
+  // A settings dialog owned by the application, reading and writing `store`; its window is owned
+  // by `ownerWindow` when that is given (the window of the program that opened it).
+  TSetupFrm* NewSetupForm(HWND ownerWindow = nullptr);
   // What every saver window is handed: ApplySettings below.
   SettingsApplier Applier();
   // Configures `rainField` with the open dialog's values (SetupFrm), or else with the stored

@@ -1,47 +1,56 @@
 #include "forms/form.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 
+#include "base/dpi_lookup.h"
 #include "base/exception.h"
 #include "forms/application.h"
 
 namespace {
 
-// The DPI functions are present from Windows 10 1607; older systems draw at 96 DPI, or at the
-// system DPI, and size frames with AdjustWindowRectEx.
-template <typename Proc>
-Proc User32Entry(const char* name) {
-  return reinterpret_cast<Proc>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), name)));
+// The rectangle a window fills on the screen, and the work area of the monitor it is on (the
+// screen without the task bar).
+RECT WindowRectOf(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  return rect;
 }
 
-int SystemDpi() {
-  static const auto getDpi = User32Entry<UINT(WINAPI*)()>("GetDpiForSystem");
-  return getDpi ? static_cast<int>(getDpi()) : 96;
+RECT WorkAreaNear(HWND window) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  ::GetMonitorInfoA(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+  return info.rcWork;
 }
 
-// Under per-monitor awareness the DPI of the monitor the window is on, which can differ from
-// the system's.
-int WindowDpi(HWND window) {
-  static const auto getDpi = User32Entry<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-  const int dpi = getDpi ? static_cast<int>(getDpi(window)) : 0;
-  return dpi > 0 ? dpi : SystemDpi();
-}
-
-// The window rectangle around a client rectangle, with the frame drawn at `dpi`.
-void AdjustFrame(RECT& rect, DWORD style, DWORD exStyle, int dpi) {
-  static const auto adjustForDpi = User32Entry<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
-  if (adjustForDpi) {
-    adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi));
-  } else {
-    ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-  }
+// `length` centred over the span from `low` to `high`, kept inside `areaLow` to `areaHigh` as far
+// as it fits (its start first).
+int CentreWithin(int low, int high, int length, int areaLow, int areaHigh) {
+  const int start = low + (high - low - length) / 2;
+  return std::max(areaLow, std::min(start, areaHigh - length));
 }
 
 }  // namespace
 
 TForm::TForm(TApplication* owner, FormLayout layout) : owner_(owner), layout_(std::move(layout)) {
-  if (layout_.scaleWithDpi) dpi_ = SystemDpi();
+  // A form opened for another program's window comes up on that window's monitor.
+  if (layout_.scaleWithDpi) {
+    HWND ownerWindow = OwnerWindow();
+    dpi_ = ownerWindow ? MonitorDpi(::MonitorFromWindow(ownerWindow, MONITOR_DEFAULTTONEAREST)) : SystemDpi();
+  }
+}
+
+HWND TForm::OwnerWindow() const {
+  return layout_.ownerWindow && ::IsWindow(layout_.ownerWindow) ? layout_.ownerWindow : nullptr;
+}
+
+SIZE TForm::FrameSizeAt(int dpi, DWORD style, DWORD exStyle) const {
+  const int scale = layout_.scaleWithDpi ? dpi : 96;
+  RECT frame{0, 0, ::MulDiv(layout_.clientWidth, scale, 96), ::MulDiv(layout_.clientHeight, scale, 96)};
+  AdjustFrameForDpi(frame, style, exStyle, dpi);
+  return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 TForm::~TForm() {
@@ -81,19 +90,26 @@ void TForm::CreateParams(CreateParamsRecord& params) {
   }
   if (layout_.stayOnTop) params.exStyle |= WS_EX_TOPMOST;
 
-  RECT frame{0, 0, Scale(layout_.clientWidth), Scale(layout_.clientHeight)};
-  AdjustFrame(frame, params.style, params.exStyle, dpi_);
-  params.width = frame.right - frame.left;
-  params.height = frame.bottom - frame.top;
-  if (layout_.position == FormPosition::ScreenCenter) {
+  const SIZE size = FrameSizeAt(dpi_, params.style, params.exStyle);
+  params.width = size.cx;
+  params.height = size.cy;
+  HWND ownerWindow = OwnerWindow();
+  if (layout_.position == FormPosition::ScreenCenter && ownerWindow) {
+    // Over the window that opened it, and wholly on that window's monitor.
+    const RECT over = WindowRectOf(ownerWindow);
+    const RECT area = WorkAreaNear(ownerWindow);
+    params.x = CentreWithin(over.left, over.right, params.width, area.left, area.right);
+    params.y = CentreWithin(over.top, over.bottom, params.height, area.top, area.bottom);
+  } else if (layout_.position == FormPosition::ScreenCenter) {
     params.x = (::GetSystemMetrics(SM_CXSCREEN) - params.width) / 2;
     params.y = (::GetSystemMetrics(SM_CYSCREEN) - params.height) / 2;
   } else {
     params.x = Scale(layout_.left);
     params.y = Scale(layout_.top);
   }
-  // Owned by the application's window, which carries the task-bar button.
-  params.parent = owner_ ? owner_->Handle() : nullptr;
+  // Owned by the window that opened it, or else by the application's window, which carries the
+  // task-bar button.
+  params.parent = ownerWindow ? ownerWindow : owner_ ? owner_->Handle() : nullptr;
 }
 
 void TForm::Create() {
@@ -187,6 +203,22 @@ void TForm::CloseModal() {
 }
 
 int TForm::ShowModal() {
+  // As a dialog box does, the form keeps the window that opened it from taking input while it
+  // runs, and gives it input back before it hides, so that the activation returns to it. A window
+  // that was disabled already is left as it is.
+  struct DisabledOwner {
+    HWND window;
+    explicit DisabledOwner(HWND owner)
+        : window(owner && ::IsWindowEnabled(owner) ? owner : nullptr) {
+      if (window) ::EnableWindow(window, FALSE);
+    }
+    ~DisabledOwner() { Enable(); }
+    void Enable() {
+      if (window && ::IsWindow(window)) ::EnableWindow(window, TRUE);
+      window = nullptr;
+    }
+  } disabledOwner(OwnerWindow());
+
   modal_ = true;
   modalResult_ = mrNone;
   Show();
@@ -199,6 +231,7 @@ int TForm::ShowModal() {
     }
   }
   modal_ = false;
+  disabledOwner.Enable();
   Hide();
   return modalResult_;
 }
@@ -224,6 +257,17 @@ LRESULT TForm::Route(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
           ::SetFocus(activeControl_);
           return 0;
         }
+      }
+      break;
+    case WM_GETDPISCALEDSIZE:
+      if (layout_.scaleWithDpi) {
+        // The system would scale the whole window, frame and all, in proportion: the frame does
+        // not scale so, and the client area would come out a few pixels off the layout. Asked
+        // for the layout's size at the new DPI instead, it suggests exactly that.
+        *reinterpret_cast<SIZE*>(lParam) = FrameSizeAt(static_cast<int>(wParam),
+                                                       static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE)),
+                                                       static_cast<DWORD>(::GetWindowLongA(window, GWL_EXSTYLE)));
+        return TRUE;
       }
       break;
     case WM_DPICHANGED:

@@ -29,7 +29,12 @@ struct FormLayout {
   bool stayOnTop = false;
   bool cursorHidden = false;
   int left = 0, top = 0, clientWidth = 0, clientHeight = 0;  // at 96 pixels per inch
+  // ScreenCenter: centred on the screen, or over `ownerWindow` (on its monitor) when it has one.
   FormPosition position = FormPosition::Designed;
+  // A window of another program that owns the form, as the system's Screen Saver Settings owns
+  // the dialog it opens: null for the application's own window. It is disabled while the form
+  // runs modally, and a scaling form opens at the DPI of its monitor.
+  HWND ownerWindow = nullptr;
   bool scaleWithDpi = false;
   bool dialogKeys = false;  // Tab, Enter and Esc move and press as in a dialog box
   bool taskBarButton = true;  // showing the form shows the application's task-bar window
@@ -90,7 +95,8 @@ class TForm {
   virtual void FormClose(CloseAction& action) { (void)action; }
   virtual void FormDestroy() {}
   // A scaling form moved to a monitor of other DPI: Scale already gives the new sizes; the form
-  // lays its controls out again. The window then takes the rectangle the system suggests.
+  // lays its controls out again. The window then takes the rectangle the system suggests, which
+  // the form has sized to its layout at the new DPI (WM_GETDPISCALEDSIZE).
   virtual void FormDpiChanged() {}
   // Messages a form handles itself (control notifications, timers); true when handled.
   virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -101,6 +107,10 @@ class TForm {
   bool CloseQuery();
   void CloseModal();
   const char* RegisterWindowClass();
+  // The window's size around the layout's client area at `dpi`, with the frame drawn at `dpi`.
+  SIZE FrameSizeAt(int dpi, DWORD style, DWORD exStyle) const;
+  // The owner window when it is a window; null otherwise.
+  HWND OwnerWindow() const;
 
   TApplication* owner_;
   FormLayout layout_;

@@ -61,3 +61,10 @@ RECT VirtualScreenRect() {
   const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
   return RECT{left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
+
+int MonitorDpiAt(POINT point) {
+  for (const auto& monitor : Monitors.List) {
+    if (monitor->Dpi > 0 && ::PtInRect(&monitor->Rect, point)) return monitor->Dpi;
+  }
+  return MonitorDpi(::MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST));
+}

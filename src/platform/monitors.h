@@ -43,5 +43,9 @@ class TMonitors {
 
 extern TMonitors Monitors;
 
+// The DPI of the monitor that `point` (screen pixels) lies on: from `Monitors` where it knows
+// it, else as the system scales the monitor nearest the point.
+int MonitorDpiAt(POINT point);
+
 // The bounds of the whole desktop, every monitor included.
 RECT VirtualScreenRect();

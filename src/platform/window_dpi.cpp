@@ -1,9 +1,5 @@
-// GetDpiForWindow, GetDpiForSystem, GetWindowDpiAwarenessContext and
-// SetThreadDpiAwarenessContext come from Windows 10 1607 on; GetDpiForMonitor (shcore.dll) from
-// Windows 8.1. shcore is loaded from the system folder only.
+// GetWindowDpiAwarenessContext and SetThreadDpiAwarenessContext come from Windows 10 1607 on.
 #include "platform/window_dpi.h"
-
-#include "base/win_handles.h"
 
 namespace {
 
@@ -12,50 +8,41 @@ Proc User32Entry(const char* name) {
   return reinterpret_cast<Proc>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), name)));
 }
 
-constexpr int kMonitorEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
-
 }  // namespace
 
-int SystemDpi() {
-  static const auto getDpi = User32Entry<UINT(WINAPI*)()>("GetDpiForSystem");
-  int dpi = getDpi ? static_cast<int>(getDpi()) : 0;
-  if (dpi <= 0) dpi = ::GetDeviceCaps(WindowDc(nullptr).Get(), LOGPIXELSX);
-  return dpi > 0 ? dpi : 96;
-}
-
-int MonitorDpi(HMONITOR monitor) {
-  using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-  UniqueLibrary shcore(::LoadLibraryExA("shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-  if (shcore && monitor) {
-    const auto getDpi = reinterpret_cast<GetDpiForMonitorProc>(
-        reinterpret_cast<void*>(::GetProcAddress(shcore.Get(), "GetDpiForMonitor")));
-    UINT x = 0, y = 0;
-    if (getDpi && SUCCEEDED(getDpi(monitor, kMonitorEffectiveDpi, &x, &y)) && x > 0) return static_cast<int>(x);
-  }
-  return SystemDpi();
-}
-
-int WindowDpi(HWND window) {
-  static const auto getDpi = User32Entry<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-  if (getDpi) {
-    const int dpi = static_cast<int>(getDpi(window));
-    if (dpi > 0) return dpi;
-  }
-  return MonitorDpi(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
-}
+using WindowContextProc = DPI_AWARENESS_CONTEXT(WINAPI*)(HWND);
+using SetThreadContextProc = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
 
 ThreadDpiAwarenessOf::ThreadDpiAwarenessOf(HWND window) {
-  static const auto windowContext =
-      User32Entry<DPI_AWARENESS_CONTEXT(WINAPI*)(HWND)>("GetWindowDpiAwarenessContext");
-  static const auto setThreadContext =
-      User32Entry<DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT)>("SetThreadDpiAwarenessContext");
-  if (!windowContext || !setThreadContext || !::IsWindow(window)) return;
+  static const auto windowContext = User32Entry<WindowContextProc>("GetWindowDpiAwarenessContext");
+  if (!windowContext || !::IsWindow(window)) return;
+  // No context for a window that exists: it went just now, or the system will not say.
   const DPI_AWARENESS_CONTEXT context = windowContext(window);
-  if (context) previous_ = setThreadContext(context);  // null when the context was refused
+  if (!context) {
+    refused_ = true;
+    return;
+  }
+  Take(context);
+}
+
+ThreadDpiAwarenessOf::ThreadDpiAwarenessOf(DPI_AWARENESS_CONTEXT context) { Take(context); }
+
+void ThreadDpiAwarenessOf::Take(DPI_AWARENESS_CONTEXT context) {
+  static const auto setThreadContext = User32Entry<SetThreadContextProc>("SetThreadDpiAwarenessContext");
+  if (!setThreadContext) return;
+  previous_ = setThreadContext(context);  // null when the context was refused
+  refused_ = previous_ == nullptr;
 }
 
 ThreadDpiAwarenessOf::~ThreadDpiAwarenessOf() {
-  static const auto setThreadContext =
-      User32Entry<DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT)>("SetThreadDpiAwarenessContext");
+  static const auto setThreadContext = User32Entry<SetThreadContextProc>("SetThreadDpiAwarenessContext");
   if (previous_ && setThreadContext) setThreadContext(previous_);
+}
+
+bool SharesDpiOf(HWND window, HWND host) {
+  static const auto windowContext = User32Entry<WindowContextProc>("GetWindowDpiAwarenessContext");
+  static const auto sameContexts =
+      User32Entry<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT)>("AreDpiAwarenessContextsEqual");
+  if (!windowContext || !sameContexts) return true;
+  return sameContexts(windowContext(window), windowContext(host)) && WindowDpi(window) == WindowDpi(host);
 }

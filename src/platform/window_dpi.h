@@ -1,18 +1,9 @@
-// The DPI a window or a monitor is shown at, and the DPI awareness a preview takes from its host.
-// The per-window and per-monitor calls are newer than the oldest systems the saver runs on, so
-// each is looked up at run time and falls back to the next: the window's own DPI, its monitor's,
-// the system DPI, and 96.
+// The DPI awareness a preview takes from its host; the DPI lookups themselves are base's.
 #pragma once
 
 #include <windows.h>
 
-// The DPI of the system as this process sees it (96 where nothing better is known).
-int SystemDpi();
-// The DPI of the monitor, as the system scales it (the system DPI where no per-monitor call exists).
-int MonitorDpi(HMONITOR monitor);
-// The DPI the window is drawn at: under per-monitor awareness that of the monitor it is on, for a
-// window of an unaware program 96.
-int WindowDpi(HWND window);
+#include "base/dpi_lookup.h"
 
 // While it lives, the windows this thread makes take the DPI awareness of `window` (a window of
 // another process, such as a preview host), and so do the sizes and DPIs the thread reads; the
@@ -21,10 +12,23 @@ int WindowDpi(HWND window);
 class ThreadDpiAwarenessOf {
  public:
   explicit ThreadDpiAwarenessOf(HWND window);
+  // The same with the awareness given directly.
+  explicit ThreadDpiAwarenessOf(DPI_AWARENESS_CONTEXT context);
   ~ThreadDpiAwarenessOf();
   ThreadDpiAwarenessOf(const ThreadDpiAwarenessOf&) = delete;
   ThreadDpiAwarenessOf& operator=(const ThreadDpiAwarenessOf&) = delete;
 
+  // True when the system has the calls and the window exists, but the thread could not take the
+  // awareness: windows made now would not share the host's pixels.
+  bool Refused() const { return refused_; }
+
  private:
+  void Take(DPI_AWARENESS_CONTEXT context);
+
   DPI_AWARENESS_CONTEXT previous_ = nullptr;
+  bool refused_ = false;
 };
+
+// Whether `window` has the DPI awareness and the DPI of `host`, as a preview must to draw in its
+// host's pixels. True where the system has no per-window awareness to compare.
+bool SharesDpiOf(HWND window, HWND host);

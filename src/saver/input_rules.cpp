@@ -39,22 +39,32 @@ bool ClosesAlways(std::uint32_t message) {
   }
 }
 
+constexpr std::int32_t kDesignDpi = 96;
+// Far beyond any monitor's: keeps the product below in range.
+constexpr std::int32_t kHighestDpi = 96 * 64;
+
 // The difference is taken in 64 bits: two far-apart 32-bit coordinates cannot overflow it.
-bool MovedTooFar(CursorPoint cursor, CursorPoint cursorStart) {
+bool MovedTooFar(CursorPoint cursor, CursorPoint cursorStart, std::int32_t tolerance) {
   const std::int64_t dx = static_cast<std::int64_t>(cursor.x) - cursorStart.x;
   const std::int64_t dy = static_cast<std::int64_t>(cursor.y) - cursorStart.y;
-  return std::llabs(dx) > kMouseMoveTolerance || std::llabs(dy) > kMouseMoveTolerance;
+  return std::llabs(dx) > tolerance || std::llabs(dy) > tolerance;
 }
 
 }  // namespace
 
+std::int32_t MouseMoveToleranceAt(std::int32_t dpi) {
+  if (dpi <= 0) dpi = kDesignDpi;
+  if (dpi > kHighestDpi) dpi = kHighestDpi;
+  return (kMouseMoveTolerance * dpi + kDesignDpi / 2) / kDesignDpi;
+}
+
 InputResponse RespondToInput(std::uint32_t message, std::uint32_t initMessage, CursorPoint cursor,
-                             CursorPoint cursorStart) {
+                             CursorPoint cursorStart, std::int32_t startDpi) {
   InputResponse response;
   // 0 is what a failed registration leaves; it must not turn every WM_NULL into a reload.
   if (initMessage != 0 && message == initMessage) response.reloadSettings = true;
   if (message == kMouseMove) {
-    response.close = MovedTooFar(cursor, cursorStart);
+    response.close = MovedTooFar(cursor, cursorStart, MouseMoveToleranceAt(startDpi));
   } else {
     response.close = ClosesAlways(message);
   }

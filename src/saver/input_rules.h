@@ -18,12 +18,18 @@ struct InputResponse {
   bool close = false;
 };
 
-// How far the cursor may wander from where it stood, on either axis, before the saver closes.
+// How far the cursor may wander from where it stood, on either axis, before the saver closes, on
+// a monitor of 96 DPI. The cursor is read in the monitor's own pixels, so on a monitor of more
+// DPI the same tremble of the hand covers more of them.
 constexpr std::int32_t kMouseMoveTolerance = 5;
+
+// The tolerance on a monitor of `dpi` (96 when not known), rounded to the nearest pixel.
+std::int32_t MouseMoveToleranceAt(std::int32_t dpi);
 
 // `message`: the number taken from the queue; `initMessage`: the id registered for
 // "LumivexInit" (0 when registration failed: then no message counts as it); `cursor`: the
 // position read now, not the one in the message; `cursorStart`: where the cursor stood
-// when the saver started or when a close was last refused.
+// when the saver started or when a close was last refused; `startDpi`: the DPI of the monitor
+// it stood on then.
 InputResponse RespondToInput(std::uint32_t message, std::uint32_t initMessage, CursorPoint cursor,
-                             CursorPoint cursorStart);
+                             CursorPoint cursorStart, std::int32_t startDpi);

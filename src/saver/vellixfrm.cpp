@@ -118,7 +118,7 @@ void TVellixForm::BuildRainField() {
 
 void TVellixForm::FormCreate() {
   if (IsPrimary) SecondaryForms = std::make_unique<std::vector<TVellixForm*>>();
-  ::GetCursorPos(&CursorStart);
+  TakeCursorStart();
   ScreenRect = ChooseRect();
   SetBounds(ScreenRect);
   BuildRainField();
@@ -142,8 +142,8 @@ void TVellixForm::FormShow() {
 void TVellixForm::ProcessInput(MSG& message, bool&) {
   POINT cursor{};
   if (message.message == WM_MOUSEMOVE) ::GetCursorPos(&cursor);
-  const InputResponse response = RespondToInput(message.message, InitMessage,
-                                                ToCursorPoint(cursor), ToCursorPoint(CursorStart));
+  const InputResponse response = RespondToInput(message.message, InitMessage, ToCursorPoint(cursor),
+                                                ToCursorPoint(CursorStart), cursorStartDpi_);
   if (response.reloadSettings) {
     // Every monitor shows the same settings: the secondary windows reload with the primary.
     ReloadSettings();
@@ -152,6 +152,13 @@ void TVellixForm::ProcessInput(MSG& message, bool&) {
     }
   }
   if (response.close) Close();
+}
+
+// The cursor is read in the pixels of the monitor it is on (the saver is aware of each monitor's
+// scale), so the tolerance of a mouse move is that of the monitor where the cursor started.
+void TVellixForm::TakeCursorStart() {
+  ::GetCursorPos(&CursorStart);
+  cursorStartDpi_ = MonitorDpiAt(CursorStart);
 }
 
 void TVellixForm::FormCloseQuery(bool& canClose) {
@@ -168,11 +175,12 @@ void TVellixForm::FormCloseQuery(bool& canClose) {
       ~Asked() { flag = false; }
     } asked{askingPassword_};
     canClose = VerifySaverPassword(Handle());
-    if (!canClose) ::GetCursorPos(&CursorStart);
+    if (!canClose) TakeCursorStart();
   }
 }
 
 void TVellixForm::FormClose(CloseAction&) {
+  foregroundLock_.reset();
   displayWatch_.reset();
   if (!PreviewParent) SaverRunningOff();
   RainField.reset();
@@ -241,6 +249,7 @@ void TVellixForm::WipeRain() {
 }
 
 void TVellixForm::FormDestroy() {
+  foregroundLock_.reset();
   displayWatch_.reset();
   if (IsPrimary) SecondaryForms.reset();
   // The field draws on the canvas, and the canvas shows through the window's own DC: both go
@@ -274,6 +283,17 @@ bool TVellixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         DisplayStateChanged(*state);
         result = TRUE;
         return true;
+      }
+      return false;
+    case WM_ACTIVATE:
+      // The primary window is active, so the saver has the foreground: from now on no program may
+      // take it behind the user's back (the system lets one, long after the last input, and it
+      // would end the saver). A window that still gets it (the user pressed Alt or clicked, which
+      // lifts the lock) ends the saver as below. A preview and the settings dialog never lock:
+      // the user is working beside them. Not before the window is complete, nor once it closed.
+      if (LOWORD(wParam) != WA_INACTIVE && IsPrimary && !PreviewParent && RainField &&
+          !(foregroundLock_ && foregroundLock_->Locked())) {
+        foregroundLock_ = std::make_unique<ForegroundLock>();
       }
       return false;
     case WM_ACTIVATEAPP:

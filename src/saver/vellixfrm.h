@@ -3,7 +3,8 @@
 // settings dialog's preview panel. Each window owns one rain field over its own canvas; the
 // primary drives every field from the application's idle time and, full-screen, closes the
 // saver on user input through the application's message filter, and when another program takes
-// the foreground. The primary stops every field while the display is off, the full-screen
+// the foreground, which, full-screen, it keeps other programs from taking while it runs (the
+// user's Alt or click lifts that lock). The primary stops every field while the display is off, the full-screen
 // primary keeps one window on every monitor as monitors come and go, and a preview keeps filling
 // its host's client area as the host changes size. Each window draws at the scale of the monitor
 // it is on: its field takes the glyph sheet of that scale step, and is rebuilt when the step
@@ -20,6 +21,7 @@
 #include "forms/form.h"
 #include "platform/dib_image.h"
 #include "platform/display_power.h"
+#include "platform/foreground_lock.h"
 #include "platform/window_picture.h"
 
 // Configures a rain field with the settings of the moment: the open settings dialog's values
@@ -76,6 +78,8 @@ class TVellixForm : public TForm {
 
  private:
   void ProcessInput(MSG& message, bool& handled);
+  // Where the cursor stands now becomes the place mouse moves are measured from.
+  void TakeCursorStart();
   void IdleStep(TApplication* sender, bool& done);
   RECT ChooseRect();
   // The DPI the window is shown at: the one it was told, else a preview's host's, else its own.
@@ -94,7 +98,10 @@ class TVellixForm : public TForm {
   int PauseBeforeNextPass() const;
 
   std::unique_ptr<DisplayStateWatch> displayWatch_;  // primary windows only
+  // Full-screen primary only, from the moment it has the foreground until the saver ends.
+  std::unique_ptr<ForegroundLock> foregroundLock_;
   int dpi_ = 0;  // the DPI the window was told it is shown at; 0: not told
+  int cursorStartDpi_ = 0;  // the DPI of the monitor CursorStart lies on
   std::int32_t scaleStep_ = kDesignScaleStep;
   bool displayOff_ = false;
   // True while the password provider is asking; further close requests are refused meanwhile.

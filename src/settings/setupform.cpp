@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/dpi_lookup.h"
 #include "engine/vellix.h"
 #include "settings/configure_args.h"
 #include "settings/settings_persistence.h"
@@ -12,8 +13,9 @@
 
 namespace {
 
-FormLayout SetupLayout() {
+FormLayout SetupLayout(HWND ownerWindow) {
   FormLayout layout;
+  layout.ownerWindow = ownerWindow;
   layout.className = "TSetupFrm";
   layout.caption = "Lumivex Settings";
   layout.border = BorderStyle::Dialog;
@@ -37,8 +39,8 @@ bool ShowsText(SetupControlKind kind) {
 
 }  // namespace
 
-TSetupFrm::TSetupFrm(TApplication* owner, SettingsStore& store, SettingsPreview& preview)
-    : TForm(owner, SetupLayout()), store_(store), preview_(preview) {}
+TSetupFrm::TSetupFrm(TApplication* owner, SettingsStore& store, SettingsPreview& preview, HWND ownerWindow)
+    : TForm(owner, SetupLayout(ownerWindow)), store_(store), preview_(preview) {}
 
 TTrackBar* TSetupFrm::SliderFor(SettingId id) {
   switch (id) {
@@ -60,11 +62,16 @@ TPanel* TSetupFrm::PanelFor(SettingId id) {
   }
 }
 
+// 8 point at the form's DPI, for every control that shows text. "MS Sans Serif" is a bitmap font
+// drawn for 96 DPI: at any other DPI the system would take one of its few fixed sizes (or scale it
+// by whole multiples), without ClearType, and the text would not follow the layout's scale. There
+// the dialog takes "Microsoft Sans Serif", the outline font of the same design, which the system
+// itself puts in its place for dialogs.
 UniqueFont TSetupFrm::DialogFont() const {
-  // "MS Sans Serif" 8 point at the form's DPI, for every control that shows text.
+  const char* face = Dpi() == 96 ? "MS Sans Serif" : "Microsoft Sans Serif";
   return UniqueFont(::CreateFontA(-Scale(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+                                  DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
 void TSetupFrm::CreateControls() {
@@ -145,7 +152,7 @@ void TSetupFrm::FormDpiChanged() {
 // comes a pixel too soon at some DPIs), it takes the missing pixels from the free space on its
 // left rather than cut the caption or run under the panel.
 void TSetupFrm::FitLabelCaptions() {
-  const int edge = ::GetSystemMetrics(SM_CXEDGE);
+  const int edge = SystemMetricForDpi(SM_CXEDGE, Dpi());
   for (const SetupControlLayout& control : kSetupLayout) {
     if (control.kind != SetupControlKind::LeftLabel || !control.inGroupBox) continue;
     auto* label = static_cast<TLabel*>(ControlFor(control.id));

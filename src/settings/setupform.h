@@ -20,8 +20,10 @@ class Vellix;
 
 class TSetupFrm : public TForm, private SettingControls {
  public:
-  // `store` holds the stored settings; `preview` is the live preview the shown dialog opens.
-  TSetupFrm(TApplication* owner, SettingsStore& store, SettingsPreview& preview);
+  // `store` holds the stored settings; `preview` is the live preview the shown dialog opens;
+  // `ownerWindow`: the window of another program that opened the dialog (the system's Screen
+  // Saver Settings), which owns it, or null.
+  TSetupFrm(TApplication* owner, SettingsStore& store, SettingsPreview& preview, HWND ownerWindow = nullptr);
 
   // Configures a rain field with the controls' current values.
   void ApplySettings(Vellix& rainField);

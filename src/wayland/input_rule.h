@@ -1,8 +1,9 @@
 // When input ends the overlay, as the Windows saver's rule has it: any key press, pointer
 // button or scroll ends it, and so does a pointer move of more than 5 pixels on either axis
 // from where the pointer entered the overlay; a pointer that merely trembles does not. Keys
-// already held when the overlay gets the keyboard are not presses. No Wayland header: tested
-// natively.
+// already held when the overlay gets the keyboard are not presses. The 5 pixels are the user's at
+// every scale: a surface's coordinates are in the output's logical pixels, not its buffer's. No
+// Wayland header: tested natively.
 #pragma once
 
 #include <optional>

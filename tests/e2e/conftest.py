@@ -312,6 +312,17 @@ def helper(desk):
     desk.helper = None
 
 
+@pytest.fixture
+def dpi(desk):
+    """Sets the prefix's DPI (LogPixels, read by each new process at its start) for the processes
+    the test starts; back to 96 afterwards."""
+    def set_dpi(value):
+        desk.registry("add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                      "/d", str(value), "/f")
+    yield set_dpi
+    set_dpi(96)
+
+
 # ---- failure report -----------------------------------------------------------------------
 
 @pytest.hookimpl(hookwrapper=True)

@@ -10,20 +10,10 @@ from conftest import SAVER_CLASS, SETTINGS_CLASS, wait_for_windows
 from rain_cells import (BLACK, DARK_COLOR, LIGHT_COLOR, NORMAL_COLOR, ROOT, CellReader, load_glyphs,
                         shoot, wait_for_reading)  # noqa: F401 (shoot: a fixture)
 
-DESKTOP = r"HKCU\Control Panel\Desktop"
 PLENTY = 150          # glyph cells: the grid has a half or a quarter of the 96-DPI cells
 RAIN_TIMEOUT = 90
 DESIGN_FALLERS = 18
 COLORS = [NORMAL_COLOR, LIGHT_COLOR, DARK_COLOR]
-
-
-@pytest.fixture
-def dpi(desk):
-    """Sets the prefix's DPI for the processes the test starts; back to 96 afterwards."""
-    def set_dpi(value):
-        desk.registry("add", DESKTOP, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(value), "/f")
-    yield set_dpi
-    set_dpi(96)
 
 
 def sheet_reader(name, cell_size, screen_size):

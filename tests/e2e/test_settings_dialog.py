@@ -1,8 +1,10 @@
 """The settings dialog of the real lumivex.scr (/c): "Lumivex Settings" opens; Ok stores the eight
 REG_DWORD values under HKLM\\SOFTWARE\\Orvanta\\Lumivex, as the dialog loaded them (clamped sliders,
 colours unchanged to the top byte) or built in; Esc stores nothing; and the dialog opens beside a
-running full-screen saver, which ends as the dialog takes the foreground. Every test starts and
-ends without the settings keys; the registry is read back with `wine reg query`."""
+running full-screen saver, which ends as the dialog takes the foreground. Opened for a window of
+another program (/c:N), it belongs to that window, which takes no input while it is open; without
+such a window it opens on its own. Every test starts and ends without the settings keys; the
+registry is read back with `wine reg query`."""
 
 import re
 
@@ -106,3 +108,57 @@ def test_dialog_opened_over_a_running_saver_takes_the_foreground_and_ends_it(des
     desk.key("Escape")
     assert settings.wait_exit() == 0
     assert stored(desk) is None
+
+
+def window_of(helper, hwnd):
+    [window] = [w for w in helper.windows() if w["hwnd"] == hwnd]
+    return window
+
+
+def centre(rect):
+    return (rect[0] + rect[2]) / 2, (rect[1] + rect[3]) / 2
+
+
+@pytest.mark.parametrize("separator", [":", " "], ids=["/c:N", "/c N"])
+@pytest.mark.parametrize("place", [(300, 200), (880, 640)], ids=["mid-screen", "by the corner"])
+def test_dialog_opened_for_a_window_belongs_to_it_until_it_closes(desk, helper, separator, place):
+    """/c:N, as the system's Screen Saver Settings opens it: the dialog is owned by window N, which
+    takes no input while the dialog is open and takes it again once it closes; the dialog opens
+    centred over N, moved only as far as it must to lie wholly on N's monitor."""
+    host = helper.host(400, 300, *place)
+    process = desk.start(*(["/c", host] if separator == " " else [f"/c:{host}"]))
+    [dialog] = wait_for_windows(helper, SETTINGS_CLASS, caption="Lumivex Settings")
+    assert dialog["owner"] == host
+    assert not window_of(helper, host)["enabled"]
+
+    width, height = desk.session.screen_size
+    left, top, right, bottom = dialog["rect"]
+    assert 0 <= left and 0 <= top and right <= width and bottom <= height, dialog["rect"]
+    host_rect = window_of(helper, host)["rect"]
+    want = [min(max(c - size / 2, 0), limit - size) + size / 2
+            for c, size, limit in zip(centre(host_rect), (right - left, bottom - top), (width, height))]
+    assert centre(dialog["rect"]) == pytest.approx(want, abs=1)
+
+    helper.click(dialog["hwnd"], "Cancel")
+    assert process.wait_exit() == 0
+    assert window_of(helper, host)["enabled"]
+    assert stored(desk) is None
+
+
+@pytest.mark.parametrize("number", ["", ":", ":12x", ":gone"], ids=["no number", "empty", "not a number",
+                                                                     "no such window"])
+def test_dialog_without_a_window_opens_on_its_own_centred_on_the_screen(desk, helper, number):
+    """Without a number, or with one that is no window, the dialog opens as on its own: centred on
+    the screen, owned by the program's own window. The number is never an error."""
+    if number == ":gone":
+        gone = helper.host(100, 100, 10, 10)
+        helper.destroy(gone)
+        number = f":{gone}"
+    process = desk.start(f"/c{number}")
+    [dialog] = wait_for_windows(helper, SETTINGS_CLASS, caption="Lumivex Settings")
+    assert window_of(helper, dialog["owner"])["pid"] == dialog["pid"]
+    width, height = desk.session.screen_size
+    assert centre(dialog["rect"]) == pytest.approx((width / 2, height / 2), abs=1)
+    assert not helper.dialogs(), "a box opened beside the dialog"
+    desk.key("Escape")
+    assert process.wait_exit() == 0

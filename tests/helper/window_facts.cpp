@@ -80,7 +80,8 @@ std::string WindowJson(HWND window) {
       << "],\"client\":[" << client.right - client.left << "," << client.bottom - client.top
       << "],\"parent\":" << HandleText(ParentOf(window))
       << ",\"owner\":" << HandleText(GetWindow(window, GW_OWNER))
-      << ",\"visible\":" << (IsWindowVisible(window) ? "true" : "false") << "}";
+      << ",\"visible\":" << (IsWindowVisible(window) ? "true" : "false")
+      << ",\"enabled\":" << (IsWindowEnabled(window) ? "true" : "false") << "}";
   return out.str();
 }
 

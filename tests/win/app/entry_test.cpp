@@ -1,6 +1,7 @@
 // The entry's last line of defence, run in this process exactly as the program runs it: a failure
 // that leaves a run mode, a standard exception (out of memory, a length error) or anything else
-// thrown, is shown in the exception box with a clear text, and the entry still returns 0.
+// thrown, is shown in the exception box with a clear text, and the entry still returns 0; but a
+// system preview whose window cannot be made ends quietly, with no box behind the settings page.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "app/entry.h"
@@ -17,7 +19,9 @@
 #include "forms/application.h"
 #include "saver/vellixfrm.h"
 #include "settings/registry_store.h"
+#include "support/import_hook.h"
 #include "support/message_box.h"
+#include "support/test_window.h"
 
 namespace {
 
@@ -89,6 +93,46 @@ TEST(EntryTest, FailuresEndInTheExceptionBoxAndTheEntryReturnsZero) {
     EXPECT_EQ(VellixForm, nullptr);
     RunAsSaver = false;
   }
+}
+
+// The system makes no saver window (as when it refuses a child of another awareness under the
+// host); every other window is made as usual.
+decltype(&::CreateWindowExA) realCreateWindowEx = nullptr;
+
+HWND WINAPI CreateWindowExWithoutSaverWindows(DWORD exStyle, LPCSTR className, LPCSTR caption, DWORD style, int x,
+                                              int y, int width, int height, HWND parent, HMENU menu,
+                                              HINSTANCE instance, LPVOID parameter) {
+  if (!IS_INTRESOURCE(className) && std::string(className) == "TVellixForm") {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return realCreateWindowEx(exStyle, className, caption, style, x, y, width, height, parent, menu, instance,
+                            parameter);
+}
+
+TEST(EntryTest, APreviewWhoseWindowCannotBeMadeWhileItsHostLivesEndsQuietly) {
+  RegistryStore store;
+  SaverWiring wiring(store);
+  TApplication application;
+  TestWindow host(20, 20, 200, 150);
+  ImportHook hook("user32.dll", "CreateWindowExA", reinterpret_cast<void*>(&CreateWindowExWithoutSaverWindows));
+  ASSERT_TRUE(hook.Hooked());
+  realCreateWindowEx = hook.Original<decltype(&::CreateWindowExA)>();
+
+  std::atomic<bool> stop{false};
+  MessageBoxSeen box;
+  std::thread reader([&] { box = ReadAndDismissMessageBox(stop); });
+  const std::string arguments = "/p " + std::to_string(static_cast<int>(reinterpret_cast<INT_PTR>(host.Handle())));
+  const int code = LumivexEntry(arguments.c_str(), wiring);
+  stop = true;
+  reader.join();
+
+  EXPECT_EQ(code, 0);
+  EXPECT_FALSE(box.found) << "a box said: " << box.text;
+  EXPECT_TRUE(::IsWindow(host.Handle()));
+  PreviewParent = nullptr;
+  RunAsSaver = false;
+  VellixForm = nullptr;
 }
 
 }  // namespace

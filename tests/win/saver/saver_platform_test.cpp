@@ -1,7 +1,7 @@
 // The saver window against what the system does beside the queued input that the message
 // filter sees: deactivation sent straight to the window procedure, the side buttons and pen or
-// touch contacts, the system's request to start a screen saver, and a preview host with a
-// border that changes its size.
+// touch contacts, the system's request to start a screen saver, the foreground lock the
+// full-screen saver holds while it runs, and a preview host with a border that changes its size.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -161,6 +161,91 @@ class FramedHost {
  private:
   HWND handle_;
 };
+
+// What the saver asks of the system's foreground lock, in order; the calls still reach the system.
+std::vector<UINT> foregroundLockCalls;
+BOOL(WINAPI* realLockSetForegroundWindow)(UINT) = nullptr;
+
+BOOL WINAPI RecordingLockSetForegroundWindow(UINT code) {
+  foregroundLockCalls.push_back(code);
+  return realLockSetForegroundWindow(code);
+}
+
+class ForegroundLockTest : public SaverPlatformTest {
+ protected:
+  void SetUp() override {
+    SaverPlatformTest::SetUp();
+    hook_ = std::make_unique<ImportHook>("user32.dll", "LockSetForegroundWindow",
+                                         reinterpret_cast<void*>(&RecordingLockSetForegroundWindow));
+    ASSERT_TRUE(hook_->Hooked());
+    realLockSetForegroundWindow = hook_->Original<BOOL(WINAPI*)(UINT)>();
+    foregroundLockCalls.clear();
+  }
+  void TearDown() override {
+    SaverPlatformTest::TearDown();
+    hook_.reset();
+  }
+  // Whether the calls so far are one lock and nothing else, waiting for the lock to come.
+  bool LockedOnce() {
+    PumpUntil(App(), [] { return !foregroundLockCalls.empty(); });
+    HandleQueuedMessages();
+    return foregroundLockCalls == std::vector<UINT>{LSFW_LOCK};
+  }
+
+ private:
+  std::unique_ptr<ImportHook> hook_;
+};
+
+// Once the full-screen saver has the foreground, no other program may take it (Wine does not
+// enforce the lock: what is checked is that the saver asks for it), and whatever ends the saver
+// lifts the lock again: input, another program taking the foreground all the same, or the
+// windows going without a close.
+TEST_F(ForegroundLockTest, TheFullScreenSaverLocksTheForegroundUntilItEnds) {
+  enum class Ending { KeyPress, ForegroundTaken, WindowsDestroyed };
+  const struct {
+    const char* name;
+    Ending ending;
+  } endings[] = {{"a key press", Ending::KeyPress},
+                 {"another program taking the foreground", Ending::ForegroundTaken},
+                 {"the windows destroyed without a close", Ending::WindowsDestroyed}};
+  for (const auto& c : endings) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    StartSaver({{0, 0, 640, 480}, {640, 0, 1280, 480}});
+    ASSERT_TRUE(LockedOnce()) << foregroundLockCalls.size() << " calls";
+    switch (c.ending) {
+      case Ending::KeyPress:
+        ::PostMessageA(VellixForm->Handle(), WM_KEYDOWN, 'A', 0);
+        HandleQueuedMessages();
+        EXPECT_TRUE(App().Terminated());
+        break;
+      case Ending::ForegroundTaken:
+        ::SendMessageA(VellixForm->Handle(), WM_ACTIVATEAPP, FALSE, 0);
+        EXPECT_TRUE(PumpUntil(App(), [&] { return App().Terminated(); }));
+        break;
+      case Ending::WindowsDestroyed:
+        SaverPlatformTest::TearDown();
+        SaverPlatformTest::SetUp();
+        break;
+    }
+    EXPECT_EQ(foregroundLockCalls, (std::vector<UINT>{LSFW_LOCK, LSFW_UNLOCK}));
+  }
+}
+
+// A preview sits in the system's settings page, where the user works: it never locks.
+TEST_F(ForegroundLockTest, APreviewNeverLocksTheForeground) {
+  FramedHost host(300, 200);
+  PreviewParent = host.Handle();
+  RunAsSaver = true;
+  CreateSaver();
+  // The host's program is active, and then the preview itself is told it is.
+  ::SetActiveWindow(host.Handle());
+  ::SendMessageA(VellixForm->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  VellixForm->Close();
+  HandleQueuedMessages();
+  EXPECT_TRUE(foregroundLockCalls.empty());
+}
 
 SIZE ClientSize(HWND window) {
   RECT client{};

@@ -16,6 +16,7 @@
 #include "platform/monitors.h"
 #include "saver/vellixfrm.h"
 #include "settings/configure_args.h"
+#include "support/cursor_moves.h"
 #include "support/pump.h"
 #include "support/saver_process_test.h"
 
@@ -194,6 +195,40 @@ TEST_F(SaverScaleTest, MonitorsReadAgainBringTheirScales) {
     ::SendMessageA(VellixForm->Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
     ASSERT_NO_FATAL_FAILURE(ExpectWindowsOn(monitors, changes[n].rains));
     ExpectEveryRainSteps();
+  }
+}
+
+// The cursor is read in the pixels of the monitor it is on: a tremble of five of the user's pixels
+// covers ten of them at 200 %. The saver takes the tolerance of the monitor where the cursor
+// started, whichever monitor comes first in the list, and a move beyond it closes the saver.
+// Every case starts at the same point, so that the cursor put back by one case's close is where
+// the next starts (each warp of the cursor comes back later as a move).
+TEST_F(SaverScaleTest, MouseToleranceIsFivePixelsAtTheScaleOfTheMonitorWhereTheCursorStarted) {
+  const POINT start{320, 240};
+  const struct {
+    const char* name;
+    std::vector<Monitor> monitors;
+    int tolerance;
+  } cases[] = {
+      {"one monitor at 100 %", {{{0, 0, 640, 480}, 96}}, 5},
+      {"one monitor at 200 %", {{{0, 0, 640, 480}, 192}}, 10},
+      {"at 150 %, another at 100 % first in the list", {{{-640, 0, 0, 480}, 96}, {{0, 0, 640, 480}, 144}}, 8},
+      {"at 100 %, another at 300 % beside it", {{{0, 0, 640, 480}, 96}, {{640, 0, 1280, 480}, 288}}, 5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    ::SetCursorPos(start.x, start.y);
+    UseMonitors(&c.monitors);
+    CreateSaver();
+    CursorMoves moves(App());
+    ASSERT_TRUE(moves.MoveTo({start.x + c.tolerance, start.y - c.tolerance})) << "no WM_MOUSEMOVE came for the tremble";
+    EXPECT_FALSE(App().Terminated()) << "a move of " << c.tolerance << " pixels closed the saver";
+
+    ::SetCursorPos(start.x - c.tolerance - 1, start.y);
+    EXPECT_TRUE(PumpUntil(App(), [&] { return App().Terminated(); }))
+        << "a move of " << c.tolerance + 1 << " pixels left the saver running";
   }
 }
 

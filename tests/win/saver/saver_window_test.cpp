@@ -24,6 +24,7 @@
 #include "saver/vellixfrm.h"
 #include "settings/configure_args.h"
 #include "support/case_name.h"
+#include "support/cursor_moves.h"
 #include "support/gdi_objects.h"
 #include "support/picture.h"
 #include "support/pump.h"
@@ -112,24 +113,8 @@ TEST_F(SaverWindowTest, RealMouseMoveClosesBeyondATrembleAndTheCursorGoesBack) {
   UseMonitors({{0, 0, 640, 480}});
   CreateSaver();
   VellixForm->Show();
-  std::vector<POINT> movesSeen;  // where the cursor was at each WM_MOUSEMOVE
-  App().OnMessage = [&, filter = App().OnMessage](MSG& message, bool& handled) {
-    if (message.message == WM_MOUSEMOVE) {
-      POINT at{};
-      ::GetCursorPos(&at);
-      movesSeen.push_back(at);
-    }
-    filter(message, handled);
-  };
-  auto seenAt = [&](POINT point) {
-    return std::any_of(movesSeen.begin(), movesSeen.end(),
-                       [point](POINT p) { return p.x == point.x && p.y == point.y; });
-  };
-
-  const POINT tremble{start.x + 5, start.y - 5};
-  ::SetCursorPos(tremble.x, tremble.y);
-  ASSERT_TRUE(PumpUntil(App(), [&] { return seenAt(tremble) || App().Terminated(); }))
-      << "no WM_MOUSEMOVE came for the tremble";
+  CursorMoves moves(App());
+  ASSERT_TRUE(moves.MoveTo({start.x + 5, start.y - 5})) << "no WM_MOUSEMOVE came for the tremble";
   EXPECT_FALSE(App().Terminated()) << "a move of five pixels closed the saver";
 
   ::SetCursorPos(start.x + 40, start.y + 30);

@@ -2,7 +2,8 @@
 // clicks and keys, and what each leaves in the registry: only Ok (the button, or Enter while no
 // other push button has the focus) stores, and every way closes the preview. A store that
 // refuses every key is reported in the application's error box, which keeps the dialog from
-// input while it is up, and the dialog still closes.
+// input while it is up, and the dialog still closes. Neither the dialog nor its preview ever
+// locks the foreground, which only the full-screen saver does.
 #include <windows.h>
 
 #include <atomic>
@@ -16,6 +17,7 @@
 #include "saver/vellixfrm.h"
 #include "settings/registry_store.h"
 #include "support/case_name.h"
+#include "support/import_hook.h"
 #include "support/message_box.h"
 #include "support/standard_user_store.h"
 
@@ -127,6 +129,30 @@ TEST_F(SetupClosingTest, StoreRefusingEveryKeyIsReportedAndTheDialogStillCloses)
   EXPECT_EQ(result, mrOk);
   EXPECT_EQ(VellixForm->RainField, nullptr);
   EXPECT_FALSE(::IsWindowVisible(dialog.Handle()));
+}
+
+std::vector<UINT> foregroundLockCalls;
+
+BOOL WINAPI RecordingLockSetForegroundWindow(UINT code) {
+  foregroundLockCalls.push_back(code);
+  return TRUE;
+}
+
+// The user works in the dialog beside other programs: neither it nor its preview keeps them from
+// the foreground, activated, used and closed.
+TEST_F(SetupClosingTest, NeitherTheDialogNorItsPreviewLocksTheForeground) {
+  ImportHook hook("user32.dll", "LockSetForegroundWindow", reinterpret_cast<void*>(&RecordingLockSetForegroundWindow));
+  ASSERT_TRUE(hook.Hooked());
+  foregroundLockCalls.clear();
+  TSetupFrm& dialog = OpenDialog();
+  RunModal(dialog, [&] {
+    ASSERT_NE(VellixForm, nullptr);
+    ::SendMessageA(VellixForm->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    ::SetActiveWindow(dialog.Handle());
+    kEditSliders(dialog);
+    PostKey(dialog.ButtonCancel.Handle(), VK_ESCAPE);
+  });
+  EXPECT_EQ(foregroundLockCalls, std::vector<UINT>{});
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // The settings dialog as the user first sees it, read back from Wine's real windows: the form's
 // frame, caption and size, every control's class, place, size and caption, every caption whole,
 // the tab order and the focus, and, with nothing stored, the sliders' and colour panels' built-in
-// settings; and, after the dialog moves to monitors of 150 % and 200 %, a layout that still holds
-// together (every control inside, none over another, every caption whole, the tab order kept),
-// its font and its preview at the new scale, and the 96-DPI layout again once it is back.
+// settings; and, after the dialog moves to monitors of 125 %, 150 %, 175 %, 200 % and 300 %, a
+// layout that still holds together (every control inside, none over another, every caption whole,
+// the tab order kept), its font (the outline one away from 96 DPI) and its preview at the new
+// scale, and the 96-DPI layout, in its bitmap font, again once it is back.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -191,14 +192,24 @@ void ExpectDesignPlace(HWND dialog, const ExpectedControl& expected, HWND contro
   EXPECT_EQ(Describe(measured), Describe(want));
 }
 
+// The font a control draws its text with, as it was asked for.
+LOGFONTA FontOf(HWND control) {
+  LOGFONTA font{};
+  ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font;
+}
+
+// "MS Sans Serif" is drawn for 96 DPI only; at every other DPI its outline twin.
+std::string DialogFaceAt(int dpi) { return dpi == 96 ? "MS Sans Serif" : "Microsoft Sans Serif"; }
+
 // Every caption whole: a label's ink fits its box, a button's and the group box's text fits
 // inside their frames.
-void ExpectCaptionFits(const ExpectedControl& expected, HWND control) {
+void ExpectCaptionFits(const ExpectedControl& expected, HWND control, int dpi) {
   if (TextOf(control).empty()) return;
   const SIZE text = TextExtentOf(control);
   RECT box{};
   ::GetClientRect(control, &box);
-  const int width = IsLabel(expected.look) ? InkWidthOf(control) : text.cx + 2 * ::GetSystemMetrics(SM_CXEDGE);
+  const int width = IsLabel(expected.look) ? InkWidthOf(control) : text.cx + 2 * ::GetSystemMetricsForDpi(SM_CXEDGE, dpi);
   EXPECT_LE(width, box.right) << "'" << TextOf(control) << "' is cut";
   EXPECT_LE(text.cy, box.bottom) << "'" << TextOf(control) << "' is cut";
 }
@@ -276,7 +287,10 @@ TEST_F(SetupLayoutTest, EveryControlSitsWhereTheLayoutPutsIt) {
       ExpectStyleOf(expected.look, ::GetWindowLongA(control, GWL_STYLE));
 
       ExpectDesignPlace(dialog.Handle(), expected, control);
-      ExpectCaptionFits(expected, control);
+      ExpectCaptionFits(expected, control, dialog.Dpi());
+      if (!TextOf(control).empty()) {
+        EXPECT_EQ(std::string(FontOf(control).lfFaceName), DialogFaceAt(dialog.Dpi()));
+      }
       std::printf("  %-15s %-18s layout %s\n", expected.name, Describe(PlaceIn(dialog.Handle(), control)).c_str(),
                   Describe(expected.bounds).c_str());
 
@@ -375,14 +389,7 @@ TEST_F(SetupLayoutTest, WithNothingStoredTheControlsHoldTheBuiltInSettings) {
   });
 }
 
-// The height of the font a control draws its text with.
-int FontHeightOf(HWND control) {
-  LOGFONTA font{};
-  ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
-  return font.lfHeight;
-}
-
-// The dialog moves to a monitor of 150 %, then of 200 %, then back to 100 %. At every scale the
+// The dialog moves to monitors of 125 % to 300 %, then back to 100 %. At every scale the
 // layout is checked for what the user needs, not against a recomputation of itself: the client
 // area is the design's at that DPI, every control shows inside it and over no other (a control in
 // the group box lies inside the group box), every caption is whole, the tab order holds, and the
@@ -391,12 +398,22 @@ int FontHeightOf(HWND control) {
 TEST_F(SetupLayoutTest, LayoutFontAndPreviewFollowTheDpiOfTheMonitor) {
   const struct {
     int dpi, previewCellWidth, previewCellHeight;
-  } monitors[] = {{144, 6, 9}, {192, 8, 12}, {96, 4, 6}};
+  } monitors[] = {{120, 5, 8}, {144, 6, 9}, {168, 7, 11}, {192, 8, 12}, {288, 12, 18}, {96, 4, 6}};
   TSetupFrm& dialog = OpenDialog();
   RunModal(dialog, [&] {
     for (const auto& monitor : monitors) {
       const int dpi = monitor.dpi;
       SCOPED_TRACE(std::to_string(dpi) + " DPI");
+      // Asked for its size at the new DPI, the dialog answers its layout's client area at that DPI
+      // inside the frame the system draws there, not its whole window scaled in proportion.
+      SIZE scaled{};
+      EXPECT_TRUE(::SendMessageA(dialog.Handle(), WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&scaled)));
+      RECT framed{0, 0, ::MulDiv(524, dpi, 96), ::MulDiv(280, dpi, 96)};
+      ::AdjustWindowRectExForDpi(&framed, static_cast<DWORD>(::GetWindowLongA(dialog.Handle(), GWL_STYLE)), FALSE,
+                                 static_cast<DWORD>(::GetWindowLongA(dialog.Handle(), GWL_EXSTYLE)), dpi);
+      EXPECT_EQ(scaled.cx, framed.right - framed.left);
+      EXPECT_EQ(scaled.cy, framed.bottom - framed.top);
+
       // The rectangle the system suggests: the same frame around the client area at the new DPI.
       RECT window{}, client{};
       ::GetWindowRect(dialog.Handle(), &window);
@@ -432,9 +449,11 @@ TEST_F(SetupLayoutTest, LayoutFontAndPreviewFollowTheDpiOfTheMonitor) {
           EXPECT_FALSE(Overlap(place, ShownPlace(dialog.Handle(), other, other.control(dialog).Handle())))
               << "over " << other.name;
         }
-        ExpectCaptionFits(expected, control);
+        ExpectCaptionFits(expected, control, dpi);
         if (expected.look != Look::Slider && expected.look != Look::Panel) {
-          EXPECT_EQ(FontHeightOf(control), -::MulDiv(11, dpi, 96));
+          const LOGFONTA font = FontOf(control);
+          EXPECT_EQ(font.lfHeight, -::MulDiv(11, dpi, 96));
+          EXPECT_EQ(std::string(font.lfFaceName), DialogFaceAt(dpi));
         }
         if (expected.look == Look::Slider) {
           EXPECT_EQ(::SendMessageA(control, TBM_GETTHUMBLENGTH, 0, 0), ::MulDiv(14, dpi, 96));
