@@ -42,28 +42,30 @@ class DeferredSurface final : public Surface {
   void Forget();
 
  private:
-  // What a cell holds: nothing known, one colour, or a copy of a sheet's cell.
-  struct Content {
-    const Image* source = nullptr;  // null: a fill of `value`, when `known`
-    std::int32_t sourceX = 0;
-    std::int32_t sourceY = 0;
-    Color value = 0;
-    bool known = false;
-    bool operator==(const Content& other) const {
-      return known && other.known && source == other.source && value == other.value &&
-             sourceX == other.sourceX && sourceY == other.sourceY;
-    }
+  // What a cell holds, in 32 bits so that the grid stays in the caches between steps (the steps
+  // touch cells all over it): a slot of `sources` in the top bits and, for a copy, where in the
+  // sheet the cell comes from (sourceY << kSheetBits | sourceX) in the others. 0: not known.
+  using Content = std::uint32_t;
+  static constexpr int kSheetBits = 12;
+  static constexpr Content kOffsetMask = (Content{1} << 2 * kSheetBits) - 1;
+  static constexpr int kSlotShift = 2 * kSheetBits;
+  static constexpr Content kMostSlots = 127;  // the top bit is the cell's "listed" mark
+  static constexpr Content kListed = Content{1} << 31;
+  struct Source {
+    const Image* image;  // null: a fill of `fill`
+    Color fill;
   };
   struct Cell {
+    Content held;   // what the rain drew last, with kListed while the cell is in `changed`
     Content shown;  // what the target last got
-    Content held;   // what the rain drew last
-    bool listed = false;
   };
 
   // Whether (x, y, width, height) is one cell of the grid, adopting the grid from it when there
   // is none yet; the cell's index goes to `index`.
   bool GridCell(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, std::size_t& index);
-  void Hold(std::size_t index, const Content& content);
+  // The slot of a source, added when new; 0 when the table is full.
+  Content SlotOf(const Image* image, Color fill);
+  void Hold(std::size_t index, Content content);
   // Presents what is held and forgets what the target shows in the rectangle: it is about to
   // be drawn there directly.
   void DrawDirectly(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
@@ -77,5 +79,8 @@ class DeferredSurface final : public Surface {
   std::int32_t columns = 0;
   std::int32_t rows = 0;
   std::vector<Cell> cells;
-  std::vector<std::size_t> changed;  // indices of listed cells, in the order they were first held
+  std::vector<std::uint32_t> changed;  // indices of listed cells, in the order they were first held
+  std::vector<Source> sources;         // slot 0 unused: "not known"
+  const Image* lastImage = nullptr;    // the latest source and its slot, since draws come in runs
+  Content lastSlot = 0;
 };
