@@ -4,11 +4,10 @@ changes count presents, not steps. Steps show in the falling heads: each step mo
 cell row down, so between two presents the heads of a band of cell rows have moved as many rows
 as steps were taken. Heads are the cells in the light colour: at the benchmarks' colours (normal
 0x009000, light 0x88FF88, dark 0x006000) only they have any red. Between two reads of the band,
-each head is paired with the nearest head below it in its column (at most MAX_ROWS rows), and the
-most common distance is the number of steps; reads without a pair count one step, as the screen
-changed."""
-
-import collections
+the distance at which most heads of the first read find a head below them in the second is the
+number of steps; reads where no head can show one count one step, as the screen changed. An
+estimate: a head that a riser darkens or that respawns takes no part, and reads torn between two
+presents are merged."""
 
 from PIL import Image
 
@@ -61,11 +60,18 @@ class StepCounter:
 
 
 def steps_between(before, after):
-    """The most common distance a head moved down between two reads; 1 when no head pairs."""
-    moves = collections.Counter()
-    for rows_before, rows_after in zip(before, after):
-        for row in rows_before:
-            below = [later - row for later in rows_after if 0 < later - row <= MAX_ROWS]
-            if below:
-                moves[min(below)] += 1
-    return moves.most_common(1)[0][0] if moves else 1
+    """How many rows the heads moved down between two reads: the distance at which the largest
+    share of the heads of the first read find a head in the second (a head that another head
+    happens to stand just below must not vote for the shorter distance); 1 when no head could
+    show any distance."""
+    best, best_share = 1, 0.0
+    for distance in range(1, MAX_ROWS + 1):
+        possible = matched = 0
+        for rows_before, rows_after in zip(before, after):
+            for row in rows_before:
+                if row + distance <= MAX_ROWS:
+                    possible += 1
+                    matched += (row + distance) in rows_after
+        if possible and matched / possible > best_share:
+            best, best_share = distance, matched / possible
+    return best
