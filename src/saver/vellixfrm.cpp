@@ -230,7 +230,7 @@ void TVellixForm::FollowHost() {
   PlaceAt(client);
 }
 
-// A present made, it is made before the idle pass goes on, so the steps it shows are on the
+// A due present is made before the idle pass goes on, so the steps it shows are on the
 // window when the loop next looks at its queue.
 void TVellixForm::StepRain() {
   if (!RainField) return;
