@@ -15,8 +15,8 @@ bench_engine() {
 }
 
 # The whole saver under Wine on Xvfb at the design and at the heaviest settings: CPU per wall
-# second and its ratio to the bare idle loop (bench/idle_baseline.exe), steps per second read
-# off the screen, peak memory; private session. Then the same at scale step 2: 192 DPI on a
+# second and its ratio to the bare idle loop (bench/idle_baseline.exe), presents and steps per
+# second read off the screen, peak memory; private session. Then the same at scale step 2: 192 DPI on a
 # 2048 x 1536 display, the same grid in cells of 20 x 30.
 bench_saver_under_wine() {
   echo
@@ -24,8 +24,8 @@ bench_saver_under_wine() {
 }
 
 # The X11 host (build/native/lumivex -root) on a private Xvfb at the design and heaviest
-# settings, beside a bare X client that only waits on its connection; again at -scale 2 on a
-# screen of four times the pixels.
+# settings, beside a bare X client that only waits on its connection, with presents and steps
+# per second read off the screen; again at -scale 2 on a screen of four times the pixels.
 bench_x11_host() {
   echo
   /usr/bin/python3 tools/bench_x11.py "$native_dir"

@@ -6,13 +6,14 @@ yardstick), each for a fixed wall time on one private display and prefix.
 
 Per program: CPU seconds per wall second of its Windows process (run time of every thread, from
 /proc), its peak resident memory (VmHWM), the CPU of the session's wineserver and Xvfb, and
-the rain steps per second read off the screen. The saver shows each step on its window once,
-before its idle pass goes on, and Wine hands the window's change to the X server in that pass,
-in one piece: a step reaches the screen as one change. A probe reads a full-width band of the
-screen from the X server every 4 ms, each in one request, and counts the changes; changes closer
-together than half a step interval are counted once, since the pacer cannot fire twice within
-one interval. The band holds 4 of the 52 cell rows, where a design step re-rolls or draws
-about ten cells on average, so a step that leaves it unchanged is vanishingly rare.
+the presents and rain steps per second read off the screen. The saver shows what its steps drew
+at most once per refresh interval, in one present, and Wine hands the window's change to the X
+server in that pass, in one piece: a present reaches the screen as one change. A probe reads a
+full-width band of the screen from the X server every 4 ms, each in one request, and counts the
+changes; changes closer together than half a 60 Hz interval are counted once. The band holds 4
+of the 52 cell rows, where a design step re-rolls or draws about ten cells on average, so a
+present that leaves it unchanged is vanishingly rare. The steps are counted from how far the
+falling heads in the band moved between two presents (tools/rain_steps.py).
 
 Each saver row ends with its ratio to the idle baseline's CPU: what the rain costs as a multiple
 of a window that only waits.
@@ -28,6 +29,7 @@ import os
 import statistics
 import sys
 import time
+import zlib
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
@@ -35,6 +37,7 @@ sys.path.insert(0, str(ROOT / "tests" / "harness"))
 from winenv import WineSession, wait_for  # noqa: E402
 import screen  # noqa: E402
 from xscreen import ScreenReader  # noqa: E402
+from rain_steps import StepCounter  # noqa: E402
 
 DESIGN_INTERVAL_MS = 60          # 210 - Speed 150
 HEAVIEST_INTERVAL_MS = 10        # 210 - Speed 200
@@ -47,6 +50,8 @@ HEAVIEST_SETTINGS = {
     "Normal Color": 0x00009000, "Light Color": 0x0088FF88, "Dark Color": 0x00006000,
 }
 PROBE_PERIOD = 0.004             # seconds between two reads of the band
+PRESENT_MERGE_MS = 8             # changes closer than this are one present (half of 60 Hz)
+CELL = (10, 15)                  # cell size at 1024 x 768, in pixels
 BAND = (0, 360, 1024, 60)        # x, y, width, height at 1024 x 768: cell rows 24 to 27
 DESIGN_SCREEN = (1024, 768)
 STEP2_SCREEN = (2048, 1536)
@@ -138,8 +143,9 @@ def steps_from_changes(changes, merge_gap):
     return steps
 
 
-def screen_changes(probe, seconds, period=PROBE_PERIOD):
-    """Moments (time.monotonic) at which the probe's band differed from its previous read."""
+def screen_changes(probe, seconds, period=PROBE_PERIOD, on_change=None):
+    """Moments (time.monotonic) at which the probe's band differed from its previous read;
+    `on_change`, when given, gets each of them and the band's pixels then."""
     start = time.monotonic()
     changes, last = [], probe.checksum()
     next_read = start + period
@@ -148,11 +154,26 @@ def screen_changes(probe, seconds, period=PROBE_PERIOD):
         if delay > 0:
             time.sleep(delay)
         next_read += period
-        value = probe.checksum()
+        pixels = probe.read()
+        value = zlib.crc32(pixels)
         if value != last:
             changes.append(time.monotonic())
             last = value
+            if on_change:
+                on_change(changes[-1], pixels)
     return changes
+
+
+def present_merge_gap(interval_ms):
+    """Changes closer together than this (seconds) are one present: half a 60 Hz interval, or
+    half a step interval for faster rain, since no program presents faster than it steps."""
+    return min(interval_ms or DESIGN_INTERVAL_MS, PRESENT_MERGE_MS * 2) / 2000
+
+
+def presents_and_steps(changes, counter, seconds, interval_ms):
+    """Presents and steps per second from a band's changes and the step counter fed them."""
+    counter.finish()
+    return len(steps_from_changes(changes, present_merge_gap(interval_ms))) / seconds, counter.steps / seconds
 
 
 def store_settings(session, values):
@@ -177,11 +198,15 @@ def measure(session, windows_path, args, seconds, interval_ms):
                      what=f"{windows_path} to cover the screen")
         time.sleep(SETTLE_SECONDS)
         servers = server_pids()
-        with ScreenReader(session.display, band_of(session.screen_size)) as probe:
+        band = band_of(session.screen_size)
+        scale = session.screen_size[0] // DESIGN_SCREEN[0]
+        with ScreenReader(session.display, band) as probe:
+            counter = StepCounter(band[2:], probe.bytes_per_line, (CELL[0] * scale, CELL[1] * scale),
+                                  present_merge_gap(interval_ms))
             own_before = time.process_time()
             server_before = {name: cpu_seconds(p) for name, p in servers.items()}
             before, start = cpu_seconds(pid), time.monotonic()
-            changes = screen_changes(probe, seconds)
+            changes = screen_changes(probe, seconds, on_change=counter.add)
             after, end = cpu_seconds(pid), time.monotonic()
             server_after = {name: cpu_seconds(p) for name, p in servers.items()}
             own = time.process_time() - own_before
@@ -190,14 +215,16 @@ def measure(session, windows_path, args, seconds, interval_ms):
     finally:
         process.kill()
         process.wait(timeout=30)
-    steps = steps_from_changes(changes, (interval_ms or DESIGN_INTERVAL_MS) / 2000)
-    gaps = [b - a for a, b in zip(steps, steps[1:])]
+    presents_per_second, steps_per_second = presents_and_steps(changes, counter, wall, interval_ms)
+    presents = steps_from_changes(changes, present_merge_gap(interval_ms))
+    gaps = [b - a for a, b in zip(presents, presents[1:])]
     return {
         "cpu": (after - before) / wall,
         "servers": {name: (server_after[name] - server_before[name]) / wall for name in servers},
         "probe": own / wall,
         "changes": len(changes),
-        "steps": len(steps) / wall,
+        "presents": presents_per_second,
+        "steps": steps_per_second,
         "median_gap_ms": 1000 * statistics.median(gaps) if gaps else None,
         "peak_kib": peak,
         "wall": wall,
@@ -209,20 +236,21 @@ def measure(session, windows_path, args, seconds, interval_ms):
 
 def print_table(rows, seconds, size, title):
     print(f"== Whole saver under Wine on Xvfb {size[0]}x{size[1]}{title}, {seconds:g} s each ==")
-    header = (f"{'program':<30}{'CPU s/s':>9}{'x idle':>8}{'steps/s':>9}{'target':>8}{'step ms':>9}"
-              f"{'peak MiB':>10}{'wineserver':>12}{'Xvfb':>8}")
+    header = (f"{'program':<30}{'CPU s/s':>9}{'x idle':>8}{'presents/s':>11}{'steps/s':>9}{'target':>8}"
+              f"{'present ms':>11}{'peak MiB':>10}{'wineserver':>12}{'Xvfb':>8}")
     print(header)
     idle = rows[-1][1]
     for name, figures in rows:
+        presents = f"{figures['presents']:.1f}" if figures["target"] else "-"
         steps = f"{figures['steps']:.1f}" if figures["target"] else "-"
         wanted = f"{figures['target']:.1f}" if figures["target"] else "-"
         gap = f"{figures['median_gap_ms']:.1f}" if figures["target"] and figures["median_gap_ms"] else "-"
         ratio = f"{figures['cpu'] / idle['cpu']:.2f}" if idle["cpu"] > 0 else "-"
-        print(f"{name:<30}{figures['cpu']:>9.3f}{ratio:>8}{steps:>9}{wanted:>8}{gap:>9}"
+        print(f"{name:<30}{figures['cpu']:>9.3f}{ratio:>8}{presents:>11}{steps:>9}{wanted:>8}{gap:>11}"
               f"{figures['peak_kib'] / 1024:>10.1f}{figures['servers']['wineserver']:>12.3f}"
               f"{figures['servers']['Xvfb']:>8.3f}")
     for name, saver in rows[:-1]:
-        print(f"{'less idle, ' + name.split(',')[-1].strip():<30}{saver['cpu'] - idle['cpu']:>9.3f}{'':>34}"
+        print(f"{'less idle, ' + name.split(',')[-1].strip():<30}{saver['cpu'] - idle['cpu']:>9.3f}{'':>47}"
               f"{(saver['peak_kib'] - idle['peak_kib']) / 1024:>10.1f}"
               f"{saver['servers']['wineserver'] - idle['servers']['wineserver']:>12.3f}"
               f"{saver['servers']['Xvfb'] - idle['servers']['Xvfb']:>8.3f}")
@@ -231,9 +259,10 @@ def print_table(rows, seconds, size, title):
     print("less idle: the saver's row less the idle baseline's; below zero where the saver, which sleeps"
           " until its next step, wakes less than a loop that looks every 5 ms.")
     band = band_of(size)
-    print(f"steps/s: changes of a {band[2]}x{band[3]} screen band read every {PROBE_PERIOD * 1000:g} ms"
-          f" ({', '.join(str(f['changes']) for _, f in rows)} in row order);"
-          f" step ms: median time between steps.")
+    print(f"presents/s: changes of a {band[2]}x{band[3]} screen band read every {PROBE_PERIOD * 1000:g} ms"
+          f" ({', '.join(str(f['changes']) for _, f in rows)} in row order), those less than"
+          f" {PRESENT_MERGE_MS} ms apart counted once; present ms: median time between presents;"
+          " steps/s: as far as the heads in the band moved (tools/rain_steps.py).")
     probes = ", ".join(f"{f['probe']:.3f}" for _, f in rows)
     print(f"Xvfb includes the probe's reads, alike in every row; the probe itself used {probes} CPU s/s.")
 

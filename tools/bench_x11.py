@@ -4,11 +4,13 @@ connection, each for a fixed wall time; then the same at -scale 2 on a screen of
 pixels (2048 x 1536: the grid of the 1024 x 768 rows, in cells of 20 x 30).
 
 Per program: CPU seconds per wall second of the process (utime + stime, from /proc), its peak
-resident memory (VmHWM), the CPU of the Xvfb serving it, the rain steps per second read off the
-screen, and the time from SIGTERM to the process's end. lumivex flushes each step's requests in
-one go and Xvfb serves them before it answers the probe, so a step reaches the screen as one
-change: a probe reads a full-width band of the screen every 2 ms in one request each and counts
-the changes, those closer together than half a step interval counted once.
+resident memory (VmHWM), the CPU of the Xvfb serving it, the presents and rain steps per second
+read off the screen, and the time from SIGTERM to the process's end. lumivex flushes each
+present's requests in one go and Xvfb serves them before it answers the probe, so a present
+reaches the screen as one change: a probe reads a full-width band of the screen every 2 ms in one
+request each and counts the changes, those closer together than half a 60 Hz interval counted
+once; the steps are counted from how far the falling heads in the band moved between presents
+(tools/rain_steps.py).
 """
 
 import argparse
@@ -24,7 +26,9 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "harness"))
 sys.path.insert(0, str(ROOT / "tools"))
-from bench_saver import cpu_seconds, peak_memory_kib, screen_changes, steps_from_changes  # noqa: E402
+from bench_saver import (CELL, PRESENT_MERGE_MS, cpu_seconds, peak_memory_kib, present_merge_gap,  # noqa: E402
+                         presents_and_steps, screen_changes, steps_from_changes)
+from rain_steps import StepCounter  # noqa: E402
 from winenv import wait_for  # noqa: E402
 import screen  # noqa: E402
 from xscreen import ScreenReader  # noqa: E402
@@ -58,11 +62,14 @@ def measure(display, xvfb_pid, command, interval_ms, seconds, size=SCREEN_SIZE):
                          what=f"{command[0]} to cover the screen")
         time.sleep(SETTLE_SECONDS)
         scale = size[0] // SCREEN_SIZE[0]
-        with ScreenReader(display, tuple(scale * v for v in BAND)) as probe:
+        band = tuple(scale * v for v in BAND)
+        with ScreenReader(display, band) as probe:
+            counter = StepCounter(band[2:], probe.bytes_per_line, (CELL[0] * scale, CELL[1] * scale),
+                                  present_merge_gap(interval_ms))
             own_before = time.process_time()
             server_before = cpu_seconds(xvfb_pid)
             before, start = cpu_seconds(process.pid), time.monotonic()
-            changes = screen_changes(probe, seconds, PROBE_PERIOD)
+            changes = screen_changes(probe, seconds, PROBE_PERIOD, on_change=counter.add)
             after, end = cpu_seconds(process.pid), time.monotonic()
             server_after = cpu_seconds(xvfb_pid)
             own = time.process_time() - own_before
@@ -76,10 +83,12 @@ def measure(display, xvfb_pid, command, interval_ms, seconds, size=SCREEN_SIZE):
             process.kill()
             process.wait()
     wall = end - start
-    steps = steps_from_changes(changes, interval_ms / 2000) if interval_ms else []
-    gaps = [b - a for a, b in zip(steps, steps[1:])]
+    presents_per_second, steps_per_second = presents_and_steps(changes, counter, wall, interval_ms)
+    presents = steps_from_changes(changes, present_merge_gap(interval_ms)) if interval_ms else []
+    gaps = [b - a for a, b in zip(presents, presents[1:])]
     return {"cpu": (after - before) / wall, "xvfb": (server_after - server_before) / wall,
-            "probe": own / wall, "steps": len(steps) / wall, "interval": interval_ms,
+            "probe": own / wall, "presents": presents_per_second if interval_ms else 0,
+            "steps": steps_per_second if interval_ms else 0, "interval": interval_ms,
             "median_gap_ms": 1000 * statistics.median(gaps) if gaps else None,
             "peak_kib": peak, "ended_ms": ended_ms, "changes": len(changes)}
 
@@ -87,20 +96,22 @@ def measure(display, xvfb_pid, command, interval_ms, seconds, size=SCREEN_SIZE):
 def print_table(rows, seconds, size=SCREEN_SIZE):
     print(f"== X11 host (build/native/lumivex -root) on Xvfb {size[0]}x{size[1]}, "
           f"{seconds:g} s each ==")
-    print(f"{'program':<34}{'CPU s/s':>9}{'steps/s':>9}{'target':>8}{'step ms':>9}{'peak MiB':>10}"
-          f"{'Xvfb':>8}{'end ms':>8}")
+    print(f"{'program':<34}{'CPU s/s':>9}{'presents/s':>11}{'steps/s':>9}{'target':>8}{'present ms':>11}"
+          f"{'peak MiB':>10}{'Xvfb':>8}{'end ms':>8}")
     for name, f in rows:
+        presents = f"{f['presents']:.1f}" if f["interval"] else "-"
         steps = f"{f['steps']:.1f}" if f["interval"] else "-"
         target = f"{1000 / f['interval']:.1f}" if f["interval"] else "-"
         gap = f"{f['median_gap_ms']:.1f}" if f["median_gap_ms"] else "-"
-        print(f"{name:<34}{f['cpu']:>9.3f}{steps:>9}{target:>8}{gap:>9}{f['peak_kib'] / 1024:>10.1f}"
+        print(f"{name:<34}{f['cpu']:>9.3f}{presents:>11}{steps:>9}{target:>8}{gap:>11}{f['peak_kib'] / 1024:>10.1f}"
               f"{f['xvfb']:>8.3f}{f['ended_ms']:>8.1f}")
     print("CPU s/s: the process; Xvfb: the server, including the probe's reads (alike in every row);"
           f" the probe itself used about {rows[0][1]['probe']:.3f} CPU s/s.")
     scale = size[0] // SCREEN_SIZE[0]
-    print(f"steps/s: changes of a {scale * BAND[2]}x{scale * BAND[3]} screen band read every "
-          f"{PROBE_PERIOD * 1000:g} ms;"
-          " step ms: median time between steps; end ms: SIGTERM to the end of the process.")
+    print(f"presents/s: changes of a {scale * BAND[2]}x{scale * BAND[3]} screen band read every "
+          f"{PROBE_PERIOD * 1000:g} ms, those less than {PRESENT_MERGE_MS} ms apart counted once; steps/s: as far as"
+          " the heads in the band moved; present ms: median time between presents; end ms: SIGTERM to the end"
+          " of the process.")
 
 
 def main():

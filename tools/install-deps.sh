@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev llvm
   wine wine64
   xvfb xdotool x11-utils imagemagick libx11-6 xrestop
-  libx11-dev
+  libx11-dev libxrandr-dev
   libwayland-dev sway grim wtype swayidle strace
   wayland-protocols zenity
   python3 python3-pytest python3-pil

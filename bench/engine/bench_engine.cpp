@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench_sheets.h"
+#include "common/counting_surface.h"
 #include "engine/memory_image.h"
 #include "engine/vellix.h"
 
@@ -43,32 +44,6 @@ void Configure(Vellix& field, const RainSettings& settings) {
                   static_cast<std::int32_t>(kNormal), static_cast<std::int32_t>(kLight),
                   static_cast<std::int32_t>(kDark));
 }
-
-// Passes drawing on to a surface and counts the cell copies and fills.
-class CountingSurface final : public Surface {
- public:
-  explicit CountingSurface(Surface& target) : target(target) {}
-  std::int32_t Width() const override { return target.Width(); }
-  std::int32_t Height() const override { return target.Height(); }
-  void SetFillColor(Color color) override { target.SetFillColor(color); }
-  void FillRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) override {
-    ++fills;
-    target.FillRect(x, y, width, height);
-  }
-  void CopyFrom(const Image& source, std::int32_t sourceX, std::int32_t sourceY, std::int32_t width,
-                std::int32_t height, std::int32_t x, std::int32_t y) override {
-    ++copies;
-    target.CopyFrom(source, sourceX, sourceY, width, height, x, y);
-  }
-  Color GetPixel(std::int32_t x, std::int32_t y) const override { return target.GetPixel(x, y); }
-  void SetPixel(std::int32_t x, std::int32_t y, Color color) override { target.SetPixel(x, y, color); }
-
-  long copies = 0;
-  long fills = 0;
-
- private:
-  Surface& target;
-};
 
 // The same cell moves as a step, without the rain: `copies` cells from a sheet and `fills`
 // cells of black to random whole cells of a plain canvas-sized buffer. The cells change

@@ -38,6 +38,7 @@ struct KernelHandleCloser { void operator()(HANDLE handle) const { ::CloseHandle
 struct LibraryCloser { void operator()(HMODULE module) const { ::FreeLibrary(module); } };
 struct RegistryKeyCloser { void operator()(HKEY key) const { ::RegCloseKey(key); } };
 struct WindowDestroyer { void operator()(HWND window) const { ::DestroyWindow(window); } };
+struct PowerNotifyCloser { void operator()(HPOWERNOTIFY notify) const { ::UnregisterPowerSettingNotification(notify); } };
 
 using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectCloser>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectCloser>;
@@ -47,6 +48,7 @@ using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleCloser>;
 using UniqueLibrary = UniqueHandle<HMODULE, LibraryCloser>;
 using UniqueRegistryKey = UniqueHandle<HKEY, RegistryKeyCloser>;
 using UniqueWindow = UniqueHandle<HWND, WindowDestroyer>;
+using UniquePowerNotify = UniqueHandle<HPOWERNOTIFY, PowerNotifyCloser>;
 
 // CreateFile reports failure as INVALID_HANDLE_VALUE, not null: take only a handle that opened.
 inline UniqueKernelHandle OpenedFile(HANDLE file) {

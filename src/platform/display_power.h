@@ -21,8 +21,5 @@ class DisplayStateWatch {
   explicit DisplayStateWatch(HWND window);
 
  private:
-  struct Unregister {
-    void operator()(HPOWERNOTIFY notify) const { ::UnregisterPowerSettingNotification(notify); }
-  };
-  UniqueHandle<HPOWERNOTIFY, Unregister> registration_;
+  UniquePowerNotify registration_;
 };

@@ -21,6 +21,7 @@ void TMonitors::Rebuild() {
     auto monitor = std::make_unique<TMonitor>();
     monitor->Rect = rect;
     if (DpiSource) monitor->Dpi = DpiSource(rect);
+    if (RefreshSource) monitor->RefreshHz = RefreshSource(rect);
     List.push_back(std::move(monitor));
   }
 }
@@ -49,8 +50,26 @@ BOOL CALLBACK TMonitors::AddMonitor(HMONITOR handle, HDC, LPRECT rect, LPARAM se
   auto monitor = std::make_unique<TMonitor>();
   monitor->Rect = *rect;
   monitor->Dpi = MonitorDpi(handle);
+  monitor->RefreshHz = MonitorRefreshHz(handle);
   reinterpret_cast<TMonitors*>(self)->List.push_back(std::move(monitor));
   return TRUE;
+}
+
+int TMonitors::RefreshAt(const RECT& rect) const {
+  for (const auto& monitor : List) {
+    if (::EqualRect(&monitor->Rect, &rect)) return monitor->RefreshHz;
+  }
+  return 0;
+}
+
+int MonitorRefreshHz(HMONITOR monitor) {
+  MONITORINFOEXA info{};
+  info.cbSize = sizeof info;
+  if (!::GetMonitorInfoA(monitor, &info)) return 0;
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  if (!::EnumDisplaySettingsA(info.szDevice, ENUM_CURRENT_SETTINGS, &mode)) return 0;
+  return static_cast<int>(mode.dmDisplayFrequency);
 }
 
 // Built by the start-up code before the entry runs, freed by the exit code after it returns.

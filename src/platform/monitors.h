@@ -15,6 +15,9 @@ struct TMonitor {
   std::string Name;  // always empty; kept for the record's shape
   // The monitor's DPI as the system scales it; 0 when not known, and a window on it asks its own.
   int Dpi = 0;
+  // How often the monitor refreshes a second, as its display mode says; 0 or 1 when the mode
+  // names none (the hardware's default rate).
+  int RefreshHz = 0;
 };
 
 class TMonitors {
@@ -32,6 +35,11 @@ class TMonitors {
   std::function<std::vector<RECT>()> Source;
   // With Source, where Rebuild reads each rectangle's DPI (none: not known).
   std::function<int(const RECT&)> DpiSource;
+  // With Source, where Rebuild reads each rectangle's refresh rate (none: not known).
+  std::function<int(const RECT&)> RefreshSource;
+
+  // The refresh rate of the monitor at `rect`; 0 when no monitor of the list is there.
+  int RefreshAt(const RECT& rect) const;
 
  private:
   void Enumerate();
@@ -46,6 +54,10 @@ extern TMonitors Monitors;
 // The DPI of the monitor that `point` (screen pixels) lies on: from `Monitors` where it knows
 // it, else as the system scales the monitor nearest the point.
 int MonitorDpiAt(POINT point);
+
+// The refresh rate of the display mode the monitor runs in (dmDisplayFrequency); 0 when the
+// system does not say.
+int MonitorRefreshHz(HMONITOR monitor);
 
 // The bounds of the whole desktop, every monitor included.
 RECT VirtualScreenRect();

@@ -47,6 +47,8 @@ class WindowPicture final : public Surface, private DibImageWatcher {
   Color GetPixel(std::int32_t x, std::int32_t y) const override;
   void SetPixel(std::int32_t x, std::int32_t y, Color color) override;
 
+  // Something was drawn since the last present that the window does not show yet.
+  bool HasChanges() const { return !changed_.Empty(); }
   // Copies what changed since the last call onto the window.
   void Present();
   // Paints `area` of the window, in client coordinates, from the picture onto `dc`.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/globals.h"
+#include "engine/tick_count.h"
 #include "forms/application.h"
 #include "platform/idle_pause.h"
 #include "platform/monitors.h"
@@ -100,6 +101,7 @@ int TVellixForm::CurrentDpi() const {
 
 void TVellixForm::AddSecondary(const RECT& rect, int dpi) {
   auto* secondary = Owner()->NewForm<TVellixForm>(applySettings_, rect, dpi);
+  secondary->UsePowerStatus(powerStatus_);
   secondary->Show();
   SecondaryForms->push_back(secondary);
 }
@@ -114,6 +116,7 @@ void TVellixForm::BuildRainField() {
   RainField = std::move(field);
   canvas_ = std::move(canvas);
   scaleStep_ = step;
+  FollowPresentRate();
 }
 
 void TVellixForm::FormCreate() {
@@ -126,6 +129,7 @@ void TVellixForm::FormCreate() {
   if (IsPrimary) {
     if (!PreviewParent && RunAsSaver) SaverRunningOn();
     displayWatch_ = std::make_unique<DisplayStateWatch>(Handle());
+    energySaverWatch_ = std::make_unique<EnergySaverWatch>(Handle());
     Owner()->OnIdle = [this](TApplication* sender, bool& done) { IdleStep(sender, done); };
   }
 }
@@ -182,6 +186,7 @@ void TVellixForm::FormCloseQuery(bool& canClose) {
 void TVellixForm::FormClose(CloseAction&) {
   foregroundLock_.reset();
   displayWatch_.reset();
+  energySaverWatch_.reset();
   if (!PreviewParent) SaverRunningOff();
   RainField.reset();
   canvas_.reset();
@@ -210,17 +215,19 @@ void TVellixForm::IdleStep(TApplication*, bool& done) {
 }
 
 // A message ends the pause at once, so nothing waits longer for it; what the pause saves is
-// the passes that would only find no step due yet, each of them a wake-up of the processor.
+// the passes that would only find nothing due yet, each of them a wake-up of the processor.
 int TVellixForm::PauseBeforeNextPass() const {
-  int pause = kLongestPauseMs;
-  const auto nearer = [&pause](const TVellixForm& form) {
-    if (form.RainField) pause = std::min(pause, static_cast<int>(form.RainField->timer.MillisecondsToDue()));
-  };
-  nearer(*this);
+  int pause = std::min(kLongestPauseMs, MillisecondsToNextWork());
   if (IsPrimary && SecondaryForms) {
-    for (const TVellixForm* secondary : *SecondaryForms) nearer(*secondary);
+    for (const TVellixForm* secondary : *SecondaryForms) pause = std::min(pause, secondary->MillisecondsToNextWork());
   }
   return std::max(pause, kShortestPauseMs);
+}
+
+int TVellixForm::MillisecondsToNextWork() const {
+  if (!RainField) return kLongestPauseMs;
+  return ::MillisecondsToNextWork(RainField->timer.MillisecondsToDue(), presents_.MillisecondsToDue(TickCount()),
+                                  canvas_->HasChanges());
 }
 
 // A host may change size while the preview runs (a settings page laid out again, a resizable
@@ -231,11 +238,37 @@ void TVellixForm::FollowHost() {
   PlaceAt(client);
 }
 
+// A due present is made before the idle pass goes on, so the steps it shows are on the
+// window when the loop next looks at its queue.
 void TVellixForm::StepRain() {
   if (!RainField) return;
   RainField->timer.Poll();
-  // Before the idle pass goes on, so a step is on the window when the loop next looks at its queue.
-  canvas_->Present();
+  if (presents_.Poll(TickCount(), canvas_->HasChanges())) canvas_->Present();
+}
+
+// A preview is a small picture in a dialog; a full-screen window shows no more than its monitor.
+void TVellixForm::FollowPresentRate() {
+  PresentLimits limits;
+  limits.preview = PreviewParent != nullptr;
+  limits.refreshHz = limits.preview ? 0 : Monitors.RefreshAt(ScreenRect);
+  limits.savingBattery = EnergySaverOn(powerStatus_);
+  presentsPerSecond_ = ::PresentsPerSecond(limits);
+  presents_.SetRate(presentsPerSecond_);
+}
+
+void TVellixForm::FollowPowerStatus() {
+  FollowPresentRate();
+  if (IsPrimary && SecondaryForms) {
+    for (TVellixForm* secondary : *SecondaryForms) secondary->FollowPresentRate();
+  }
+}
+
+void TVellixForm::UsePowerStatus(PowerStatusReader reader) {
+  powerStatus_ = reader;
+  if (IsPrimary && SecondaryForms) {
+    for (TVellixForm* secondary : *SecondaryForms) secondary->powerStatus_ = reader;
+  }
+  FollowPowerStatus();
 }
 
 void TVellixForm::WipeRain() {
@@ -251,6 +284,7 @@ void TVellixForm::WipeRain() {
 void TVellixForm::FormDestroy() {
   foregroundLock_.reset();
   displayWatch_.reset();
+  energySaverWatch_.reset();
   if (IsPrimary) SecondaryForms.reset();
   // The field draws on the canvas, and the canvas shows through the window's own DC: both go
   // while the window still exists.
@@ -281,6 +315,11 @@ bool TVellixForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_POWERBROADCAST:
       if (const auto state = DisplayStateOf(wParam, lParam); state && IsPrimary) {
         DisplayStateChanged(*state);
+        result = TRUE;
+        return true;
+      }
+      if (PowerStatusMayHaveChanged(wParam, lParam) && IsPrimary) {
+        FollowPowerStatus();
         result = TRUE;
         return true;
       }

@@ -17,11 +17,13 @@
 #include <memory>
 #include <vector>
 
+#include "engine/present_pacer.h"
 #include "engine/vellix.h"
 #include "forms/form.h"
 #include "platform/dib_image.h"
 #include "platform/display_power.h"
 #include "platform/foreground_lock.h"
+#include "platform/power_status.h"
 #include "platform/window_picture.h"
 
 // Configures a rain field with the settings of the moment: the open settings dialog's values
@@ -52,6 +54,11 @@ class TVellixForm : public TForm {
   void FollowMonitors();
   // Blackens the whole window at once, rain and all; the field keeps its grid and actors.
   void WipeRain();
+  // Where the window (and, for a primary, its secondaries) reads whether the system saves
+  // energy; read again at once. Tests hand in their own reader.
+  void UsePowerStatus(PowerStatusReader reader);
+  // How many times a second the window may show what the rain drew.
+  std::int32_t PresentsPerSecond() const { return presentsPerSecond_; }
 
  private:
   // Declared before the rain field, so they outlive it: the field draws into the picture
@@ -92,14 +99,24 @@ class TVellixForm : public TForm {
   // A preview only: takes the host's client size when it has changed.
   void FollowHost();
   void DisplayStateChanged(DisplayState state);
-  // Polls the field's pacer and shows on the window what a step drew.
+  // Polls the field's pacer, and shows on the window what the steps drew when a present is due.
   void StepRain();
-  // How long the idle pass may pause before the next pass: until the nearest step is due.
+  // How long the idle pass may pause before the next pass: until the nearest step is due, or
+  // the nearest present that has something to show.
   int PauseBeforeNextPass() const;
+  int MillisecondsToNextWork() const;
+  // Takes the present rate of the window's monitor and of the system's power state.
+  void FollowPresentRate();
+  // The power state changed: every window of the saver takes its new rate.
+  void FollowPowerStatus();
 
   std::unique_ptr<DisplayStateWatch> displayWatch_;  // primary windows only
   // Full-screen primary only, from the moment it has the foreground until the saver ends.
   std::unique_ptr<ForegroundLock> foregroundLock_;
+  std::unique_ptr<EnergySaverWatch> energySaverWatch_;  // primary windows only
+  PowerStatusReader powerStatus_ = &::GetSystemPowerStatus;
+  PresentPacer presents_;
+  std::int32_t presentsPerSecond_ = kDefaultRefreshHz;
   int dpi_ = 0;  // the DPI the window was told it is shown at; 0: not told
   int cursorStartDpi_ = 0;  // the DPI of the monitor CursorStart lies on
   std::int32_t scaleStep_ = kDesignScaleStep;

@@ -22,7 +22,11 @@ void TVellixForm::PlaceAt(const RECT& rect, int dpi) {
   SetBounds(rect);
   if (dpi > 0) dpi_ = dpi;
   if (!RainField) return;
-  if (resized || ScaleStepForDpi(CurrentDpi()) != scaleStep_) RebuildRain();
+  if (resized || ScaleStepForDpi(CurrentDpi()) != scaleStep_) {
+    RebuildRain();
+  } else {
+    FollowPresentRate();  // the monitor here may refresh at another rate
+  }
 }
 
 void TVellixForm::FollowDpi(int dpi) {

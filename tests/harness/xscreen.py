@@ -72,19 +72,25 @@ class ScreenReader:
     def __exit__(self, *exc):
         self.close()
 
-    def _read(self):
+    def read(self):
+        """The rectangle's pixels as they are now: rows of `bytes_per_line` bytes, each pixel
+        blue, green, red and one unused byte."""
         self.x11.XGetSubImage(self.display, self.root, *self.box, _ALL_PLANES, _Z_PIXMAP,
                               self.image, 0, 0)
         return ctypes.string_at(self.image.contents.data, self.size)
 
+    @property
+    def bytes_per_line(self):
+        return self.image.contents.bytes_per_line
+
     def checksum(self):
         """A checksum of the rectangle's pixels as they are now."""
-        return zlib.crc32(self._read())
+        return zlib.crc32(self.read())
 
     def shot(self):
         """The rectangle as it is now, as an RGB image."""
         width, height = self.box[2:]
-        return Image.frombuffer("RGB", (width, height), self._read(), "raw", "BGRX",
+        return Image.frombuffer("RGB", (width, height), self.read(), "raw", "BGRX",
                                 self.image.contents.bytes_per_line, 1).copy()
 
     def close(self):

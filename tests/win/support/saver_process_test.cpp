@@ -21,6 +21,7 @@ void SaverProcessTest::TearDown() {
   Monitors.List = std::move(savedMonitors_);
   Monitors.Source = nullptr;
   Monitors.DpiSource = nullptr;
+  Monitors.RefreshSource = nullptr;
   PreviewParent = nullptr;
   RunAsSaver = false;
   VellixForm = nullptr;
