@@ -102,8 +102,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
       root = true;
       continue;
     }
-    if (option == "-wayland") {
+    if (option == "-wayland" || option == "-background") {
       options.wayland = true;
+      options.background = options.background || option == "-background";
       continue;
     }
     if (option == "-help" || option == "--help" || option == "-h") {
@@ -136,7 +137,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
   }
   // Both name where to draw on an X display; a Wayland overlay has no window to name.
   if (options.wayland && (root || windowId))
-    return {std::nullopt, std::string("-wayland cannot go with ") + (root ? "-root" : "-window-id")};
+    return {std::nullopt, std::string(options.background ? "-background" : "-wayland") + " cannot go with " +
+                              (root ? "-root" : "-window-id")};
   // A window named on the command line is the more specific request, so it wins over -root.
   if (windowId) {
     options.target = DrawTarget::kWindowId;
@@ -155,9 +157,13 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
 
 std::string UsageText(const std::string& program) {
   std::ostringstream usage;
-  usage << "usage: " << program << " [-wayland | -root | -window-id ID] [-display NAME] [-scale S] [options]\n"
+  usage << "usage: " << program
+        << " [-wayland [-background] | -root | -window-id ID] [-display NAME] [-scale S] [options]\n"
         << "  -wayland        an overlay on every output of a Wayland compositor (layer shell)\n"
-        << "  -root           draw into $XSCREENSAVER_WINDOW, or else the X root window\n"
+        << "  -background     Wayland: on the background layer of every output instead, under\n"
+        << "                  the windows (a live wallpaper); input does not end it, a signal does\n"
+        << "  -root           draw into $XSCREENSAVER_WINDOW, or else the X root window: with no\n"
+        << "                  screen-saver daemon, the desktop's background\n"
         << "  -window-id ID   draw into the X window ID (decimal or 0x hex)\n"
         << "  (none)          Wayland when $WAYLAND_DISPLAY or $WAYLAND_SOCKET is set and\n"
         << "                  $DISPLAY is not, else an X window of its own\n"

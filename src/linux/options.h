@@ -1,5 +1,5 @@
 // The command line of the Linux program, shared by its X11 and Wayland backends: which backend
-// and where it draws (-wayland; -root, -window-id, or a window of its own), the scale of the
+// and where it draws (-wayland, -background; -root, -window-id, or a window of its own), the scale of the
 // glyphs, and the eight settings as options named after the settings table. Pure text handling,
 // no X or Wayland header, so every rule is checked by native tests before a display is opened.
 #pragma once
@@ -22,6 +22,9 @@ enum class DrawTarget {
 struct LinuxOptions {
   // -wayland: an overlay on every output of a Wayland compositor instead of an X11 window.
   bool wayland = false;
+  // -background: the rain on the background layer of every output instead, under the windows,
+  // as a live wallpaper that input does not end. A Wayland request as clear as -wayland.
+  bool background = false;
   // -display NAME was given: a request for X11 as clear as -root or -window-id.
   bool displayGiven = false;
   DrawTarget target = DrawTarget::kOwnWindow;
