@@ -24,6 +24,7 @@ BAD_LINES = [
     (["-scale", "big"], "lumivex: -scale: 'big' is not a scale (a number such as 1.5)"),
     (["-root"], "lumivex: -wayland cannot go with -root"),
     (["-window-id", "0x400007"], "lumivex: -wayland cannot go with -window-id"),
+    (["-background", "-root"], "lumivex: -background cannot go with -root"),
 ]
 
 
