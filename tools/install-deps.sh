@@ -13,6 +13,7 @@ packages=(
   libx11-dev libxrandr-dev
   libwayland-dev sway grim wtype swayidle strace
   wayland-protocols zenity
+  kwin-wayland plasma-wayland-protocols wayland-utils dbus python3-dbus
   python3 python3-pytest python3-pil
   fonts-ipafont-gothic
   nsis osslsigncode openssl python3-pefile python3-yaml
