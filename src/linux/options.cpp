@@ -86,6 +86,13 @@ std::optional<std::int32_t> ParseScale(const std::string& text) {
   return ScaleStepForScale(value);
 }
 
+std::optional<std::uint32_t> ParseIdleSeconds(const std::string& text) {
+  if (!IsDigits(text, 0, 10) || text.size() > 6) return std::nullopt;
+  const std::uint32_t seconds = static_cast<std::uint32_t>(std::stoul(text));
+  if (seconds < 1 || seconds > kMaxIdleSeconds) return std::nullopt;
+  return seconds;
+}
+
 std::optional<std::int32_t> ParseColour(const std::string& text) {
   if (text.size() != 7 || text[0] != '#' || !IsDigits(text, 1, 16)) return std::nullopt;
   const auto channel = [&text](std::size_t at) { return std::stoi(text.substr(at, 2), nullptr, 16); };
@@ -111,7 +118,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
       continue;
     }
     const SettingInfo* setting = SettingOfOption(option);
-    if (!setting && option != "-window-id" && option != "-display" && option != "-scale")
+    if (!setting && option != "-window-id" && option != "-display" && option != "-scale" && option != "-idle")
       return {std::nullopt, "unknown option '" + option + "'"};
     if (i + 1 == args.size()) return {std::nullopt, option + " needs a value"};
     const std::string& value = args[++i];
@@ -121,6 +128,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
     } else if (option == "-scale") {
       options.scale = ParseScale(value);
       if (!options.scale) return {std::nullopt, "-scale: '" + value + "' is not a scale (a number such as 1.5)"};
+    } else if (option == "-idle") {
+      options.idleSeconds = ParseIdleSeconds(value);
+      if (!options.idleSeconds)
+        return {std::nullopt, "-idle: '" + value + "' is not a number of seconds from 1 to " +
+                                  std::to_string(kMaxIdleSeconds)};
     } else if (option == "-window-id") {
       windowId = ParseWindowId(value);
       if (!windowId) return {std::nullopt, "-window-id: '" + value + "' is not a window id (decimal or 0x hex)"};
@@ -135,8 +147,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
     }
   }
   // Both name where to draw on an X display; a Wayland overlay has no window to name.
-  if (options.wayland && (root || windowId))
-    return {std::nullopt, std::string("-wayland cannot go with ") + (root ? "-root" : "-window-id")};
+  if ((options.wayland || options.idleSeconds) && (root || windowId))
+    return {std::nullopt, std::string(options.wayland ? "-wayland" : "-idle") + " cannot go with " +
+                              (root ? "-root" : "-window-id")};
   // A window named on the command line is the more specific request, so it wins over -root.
   if (windowId) {
     options.target = DrawTarget::kWindowId;
@@ -155,8 +168,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
 
 std::string UsageText(const std::string& program) {
   std::ostringstream usage;
-  usage << "usage: " << program << " [-wayland | -root | -window-id ID] [-display NAME] [-scale S] [options]\n"
+  usage << "usage: " << program << " [-wayland [-idle SECONDS] | -root | -window-id ID] [-display NAME] [-scale S] [options]\n"
         << "  -wayland        an overlay on every output of a Wayland compositor (layer shell)\n"
+        << "  -idle SECONDS   Wayland: run until ended, with the rain after SECONDS without input\n"
+        << "                  and hidden again on input, as a screen saver of its own\n"
         << "  -root           draw into $XSCREENSAVER_WINDOW, or else the X root window\n"
         << "  -window-id ID   draw into the X window ID (decimal or 0x hex)\n"
         << "  (none)          Wayland when $WAYLAND_DISPLAY or $WAYLAND_SOCKET is set and\n"

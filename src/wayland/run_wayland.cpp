@@ -15,6 +15,7 @@
 #include "base/exception.h"
 #include "engine/display_scale.h"
 #include "settings/configure_args.h"
+#include "wayland/idle_watch.h"
 #include "wayland/output_rain.h"
 #include "wayland/seat_input.h"
 #include "wayland/wayland_objects.h"
@@ -31,14 +32,17 @@ struct Output {
   WaylandObject<wl_output> output;
   std::int32_t scale = 1;
   std::int32_t pendingScale = 1;
+  bool known = false;   // its scale is told (done, or a version without done)
   bool closed = false;  // the compositor closed its surface: it gets no other
   std::unique_ptr<OutputRain> rain;
 };
 
 class Overlay {
  public:
+  // With -idle the overlay starts hidden, else shown.
   Overlay(wl_display* display, const LinuxOptions& options)
-      : display(display), options(options), args(ConfigureArgsFrom(options.settings)) {}
+      : display(display), options(options), args(ConfigureArgsFrom(options.settings)),
+        shown(!options.idleSeconds) {}
   ~Overlay() {
     outputs.clear();
     seat.reset();
@@ -58,12 +62,29 @@ class Overlay {
     if (!compositor || !shm) throw Exception("the Wayland compositor offers no wl_compositor 4 or no wl_shm");
     if (!layerShell) throw Exception(kNoLayerShell);
     started = true;
-    for (Output& output : outputs) {
-      if (wl_output_get_version(output.output.get()) < WL_OUTPUT_DONE_SINCE_VERSION) ShowOn(output);
-    }
+    for (Output& output : outputs)
+      if (output.known) ShowOn(output);
   }
 
   bool Ended() const { return seat && seat->Ended(); }
+
+  // Puts the rain on every output (-idle, once the seat is idle).
+  void Show() {
+    shown = true;
+    for (Output& output : outputs)
+      if (output.known && !output.rain) ShowOn(output);
+  }
+
+  // Takes the rain off every output, destroying its surfaces, so nothing of it stays drawn, and
+  // lets input end the next showing again.
+  void Hide() {
+    shown = false;
+    for (Output& output : outputs) {
+      output.rain.reset();
+      output.closed = false;
+    }
+    if (seat) seat->Rearm();
+  }
 
   // Builds fields that are due and polls every rain; returns the milliseconds to sleep.
   int Poll() {
@@ -100,7 +121,7 @@ class Overlay {
   }
 
   void ShowOn(Output& output) {
-    if (output.closed) return;
+    if (!shown || output.closed) return;
     if (output.rain) {
       output.rain->SetScale(output.scale, SheetStep(output.scale));
       return;
@@ -138,7 +159,8 @@ class Overlay {
                                                 &Overlay::OutputScale, nullptr, nullptr};
     wl_output_add_listener(output.output.get(), &listener, this);
     // An output of version 1 sends no done event; one that comes after the start shows at once.
-    if (started && version < WL_OUTPUT_DONE_SINCE_VERSION) ShowOn(output);
+    if (version < WL_OUTPUT_DONE_SINCE_VERSION) output.known = true;
+    if (started && output.known) ShowOn(output);
   }
 
   Output* FindOutput(wl_output* proxy) {
@@ -163,6 +185,7 @@ class Overlay {
     Output* output = self->FindOutput(proxy);
     if (!output) return;
     output->scale = output->pendingScale;
+    output->known = true;
     if (self->started) self->ShowOn(*output);
   }
 
@@ -176,6 +199,7 @@ class Overlay {
   std::unique_ptr<SeatInput> seat;  // none: only a signal ends the overlay
   std::list<Output> outputs;  // a list: rains keep pointers into it while others come and go
   bool started = false;
+  bool shown;
 };
 
 DisplayConnection Connect() {
@@ -201,22 +225,40 @@ int RunWayland(const LinuxOptions& options, const EndingSignals& signals) {
   wl_display* display = connection.get();
   Overlay overlay(display, options);
   overlay.Start();
+  // Made after the start, so a compositor without a layer shell is named as that; before the
+  // first drawing, so a desktop without an idle source sees nothing drawn.
+  const std::unique_ptr<IdleWatch> idle =
+      options.idleSeconds ? MakeIdleWatch(display, *options.idleSeconds * 1000) : nullptr;
+  // Input ends the program, or with -idle hides the rain until the seat is idle again.
+  const auto inputEnds = [&] {
+    if (!overlay.Ended()) return false;
+    if (!idle) return true;
+    overlay.Hide();
+    return false;
+  };
 
-  pollfd waits[2] = {{wl_display_get_fd(display), POLLIN, 0}, {signals.Descriptor(), POLLIN, 0}};
+  pollfd waits[3] = {{wl_display_get_fd(display), POLLIN, 0}, {signals.Descriptor(), POLLIN, 0}, {-1, 0, 0}};
   for (;;) {
     if (wl_display_dispatch_pending(display) < 0) CompositorGone(display);
-    if (overlay.Ended()) return 0;
+    if (idle) idle->Dispatch();
+    if (inputEnds()) return 0;
+    if (idle && idle->TakeIdled()) overlay.Show();
     // A field is built only after its black frame has left, so the output is covered at once.
     if (wl_display_flush(display) < 0 && errno != EAGAIN) CompositorGone(display);
     if (overlay.BuildFields()) continue;
-    const int wait = overlay.Poll();
+    int wait = overlay.Poll();
+    if (idle) {
+      waits[2] = idle->Waiting();
+      const int idleWait = idle->MillisecondsToDispatch();
+      if (idleWait >= 0 && (wait < 0 || idleWait < wait)) wait = idleWait;
+    }
 
     while (wl_display_prepare_read(display) != 0) {
       if (wl_display_dispatch_pending(display) < 0) CompositorGone(display);
     }
-    if (overlay.Ended()) {
+    if (overlay.Ended() || (idle && idle->Idled())) {  // dispatched just now: handled at the top
       wl_display_cancel_read(display);
-      return 0;
+      continue;
     }
     // A full socket takes the rest of the requests when it can: wait for that as well.
     bool unsent = false;
@@ -228,7 +270,7 @@ int RunWayland(const LinuxOptions& options, const EndingSignals& signals) {
       unsent = true;
     }
     waits[0].events = POLLIN | (unsent ? POLLOUT : 0);
-    if (poll(waits, 2, wait) < 0 && errno != EINTR) {
+    if (poll(waits, 3, wait) < 0 && errno != EINTR) {
       wl_display_cancel_read(display);
       throw Exception(std::string("waiting for the Wayland compositor failed: ") + std::strerror(errno));
     }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "wayland/input_rule.h"
+#include "wayland/wayland_objects.h"
 
 class SeatInput {
  public:
@@ -20,6 +21,11 @@ class SeatInput {
 
   // Input has asked to end the overlay.
   bool Ended() const { return ended; }
+  // The overlay was hidden instead of ended (-idle): the next showing starts afresh.
+  void Rearm() {
+    ended = false;
+    rule.PointerLeft();
+  }
 
  private:
   static void Capabilities(void* data, wl_seat* seat, std::uint32_t capabilities);
@@ -47,7 +53,7 @@ class SeatInput {
   static void PointerAxisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
   static void PointerAxisDiscrete(void* data, wl_pointer*, std::uint32_t, std::int32_t);
 
-  wl_seat* seat;
+  SeatObject seat;
   wl_keyboard* keyboard = nullptr;
   wl_pointer* pointer = nullptr;
   InputRule rule;

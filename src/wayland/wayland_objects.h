@@ -11,12 +11,19 @@
 
 struct WaylandDestroyer {
   void operator()(wl_display* display) const { wl_display_disconnect(display); }
+  void operator()(wl_registry* registry) const { wl_registry_destroy(registry); }
   void operator()(wl_surface* surface) const { wl_surface_destroy(surface); }
   void operator()(wl_region* region) const { wl_region_destroy(region); }
   void operator()(wl_callback* callback) const { wl_callback_destroy(callback); }
   void operator()(wl_buffer* buffer) const { wl_buffer_destroy(buffer); }
   void operator()(wl_shm_pool* pool) const { wl_shm_pool_destroy(pool); }
   void operator()(wl_output* output) const { wl_output_destroy(output); }
+  void operator()(wl_seat* seat) const {
+    if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION)
+      wl_seat_release(seat);
+    else
+      wl_seat_destroy(seat);
+  }
   void operator()(zwlr_layer_surface_v1* surface) const { zwlr_layer_surface_v1_destroy(surface); }
 };
 
@@ -29,3 +36,4 @@ using RegionObject = WaylandObject<wl_region>;
 using CallbackObject = WaylandObject<wl_callback>;
 using BufferObject = WaylandObject<wl_buffer>;
 using PoolObject = WaylandObject<wl_shm_pool>;
+using SeatObject = WaylandObject<wl_seat>;
