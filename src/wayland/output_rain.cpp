@@ -4,6 +4,9 @@
 // picture's rows with plain copies.
 #include "wayland/output_rain.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "engine/tick_count.h"
 
 namespace {
@@ -19,82 +22,97 @@ ConfigureArgs InBufferOrder(ConfigureArgs args) {
 
 }  // namespace
 
-OutputRain::OutputRain(const RainGlobals& globals, wl_output* output, std::int32_t scale, std::int32_t sheetStep,
-                       const ConfigureArgs& args)
+OutputRain::OutputRain(const RainGlobals& globals, const SurfaceRoleMaker& makeRole, wl_output* output,
+                       const OutputView& view, std::optional<std::int32_t> askedStep, const ConfigureArgs& args)
     : globals(globals),
       args(InBufferOrder(args)),
+      askedStep(askedStep),
       surface(wl_compositor_create_surface(globals.compositor)),
-      layerSurface(zwlr_layer_shell_v1_get_layer_surface(globals.layerShell, surface.get(), output,
-                                                         ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "lumivex")),
-      scale(scale),
-      sheetStep(sheetStep) {
-  static const zwlr_layer_surface_v1_listener listener = {&OutputRain::Configured, &OutputRain::ClosedByCompositor};
-  zwlr_layer_surface_v1_add_listener(layerSurface.get(), &listener, this);
-  zwlr_layer_surface_v1_set_size(layerSurface.get(), 0, 0);
-  zwlr_layer_surface_v1_set_anchor(layerSurface.get(),
-                                   ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
-                                       ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
-  zwlr_layer_surface_v1_set_exclusive_zone(layerSurface.get(), -1);
-  zwlr_layer_surface_v1_set_keyboard_interactivity(layerSurface.get(),
-                                                   ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+      role(makeRole(surface.get(), output, *this)),
+      scale{view.scale, std::nullopt},
+      outputSize(view.logicalSize) {
+  if (globals.fractionalScale && globals.viewporter) {
+    fractionalScale.reset(wp_fractional_scale_manager_v1_get_fractional_scale(globals.fractionalScale, surface.get()));
+    static const wp_fractional_scale_v1_listener listener = {&OutputRain::PreferredScale};
+    wp_fractional_scale_v1_add_listener(fractionalScale.get(), &listener, this);
+    viewport.reset(wp_viewporter_get_viewport(globals.viewporter, surface.get()));
+  }
   wl_surface_commit(surface.get());
 }
 
 OutputRain::~OutputRain() {
-  // The field draws into the picture and the buffers belong to the surface: all go first.
+  // The field draws into the picture and the buffers belong to the surface: all go first, and
+  // the surface's add-ons and role before the surface.
   field.reset();
   frame.reset();
-  layerSurface.reset();
+  viewport.reset();
+  fractionalScale.reset();
+  role.reset();
   surface.reset();
 }
 
-void OutputRain::SetScale(std::int32_t newScale, std::int32_t newSheetStep) {
-  if (newScale == scale && newSheetStep == sheetStep) return;
-  scale = newScale;
-  sheetStep = newSheetStep;
-  if (configured) Rebuild();
+void OutputRain::SetOutput(const OutputView& view) {
+  scale.wholeFactor = view.scale;
+  outputSize = view.logicalSize;
 }
 
-void OutputRain::Configured(void* data, zwlr_layer_surface_v1* layerSurface, std::uint32_t serial,
-                            std::uint32_t width, std::uint32_t height) {
-  auto* self = static_cast<OutputRain*>(data);
-  zwlr_layer_surface_v1_ack_configure(layerSurface, serial);
-  const bool resized = !self->configured || width != self->width || height != self->height;
-  self->configured = true;
-  self->width = width;
-  self->height = height;
-  if (resized) {
-    self->Rebuild();
-  } else {
-    wl_surface_commit(self->surface.get());  // the ack takes effect with a commit
+void OutputRain::Configured(std::uint32_t width, std::uint32_t height) {
+  configured = true;
+  configuredSize = {width, height};
+  ackToCommit = true;  // the ack takes effect with a commit
+}
+
+void OutputRain::PreferredScale(void* data, wp_fractional_scale_v1*, std::uint32_t scale120ths) {
+  static_cast<OutputRain*>(data)->scale.preferred120ths = scale120ths;
+}
+
+void OutputRain::ApplyChanges() {
+  if (!configured) return;
+  const SurfaceSize size = SizeToDraw(configuredSize, outputSize);
+  if (size.Known()) {
+    const BufferLayout layout = LayoutBuffer(size.width, size.height, scale, askedStep);
+    if (size != drawnSize || layout != drawnLayout) {
+      Rebuild(size, layout);
+      return;
+    }
   }
+  // Nothing to draw anew (or no size known yet: the output's description brings one).
+  if (ackToCommit) wl_surface_commit(surface.get());
+  ackToCommit = false;
 }
 
-void OutputRain::ClosedByCompositor(void* data, zwlr_layer_surface_v1*) { static_cast<OutputRain*>(data)->closed = true; }
-
-void OutputRain::Rebuild() {
+void OutputRain::Rebuild(const SurfaceSize& size, const BufferLayout& layout) {
   field.reset();
-  const std::int32_t pixelWidth = static_cast<std::int32_t>(width) * scale;
-  const std::int32_t pixelHeight = static_cast<std::int32_t>(height) * scale;
-  picture = std::make_unique<KeptPicture>(pixelWidth, pixelHeight, kBufferCount);
-  for (auto& buffer : buffers) buffer = std::make_unique<ShmBuffer>(globals.shm, pixelWidth, pixelHeight);
+  picture = std::make_unique<KeptPicture>(layout.width, layout.height, kBufferCount);
+  for (auto& buffer : buffers) buffer = std::make_unique<ShmBuffer>(globals.shm, layout.width, layout.height);
+  const auto width = static_cast<std::int32_t>(std::min<std::uint32_t>(size.width, INT32_MAX));
+  const auto height = static_cast<std::int32_t>(std::min<std::uint32_t>(size.height, INT32_MAX));
 
   const RegionObject opaque(wl_compositor_create_region(globals.compositor));
-  wl_region_add(opaque.get(), 0, 0, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+  wl_region_add(opaque.get(), 0, 0, width, height);
   wl_surface_set_opaque_region(surface.get(), opaque.get());
-  wl_surface_set_buffer_scale(surface.get(), scale);
+  wl_surface_set_buffer_scale(surface.get(), layout.bufferScale);
+  if (viewport) {
+    if (layout.viewport)
+      wp_viewport_set_destination(viewport.get(), width, height);
+    else
+      wp_viewport_set_destination(viewport.get(), -1, -1);  // the buffer's own size
+  }
   // Both buffers are black, as the picture is: the first frame shows one whole.
   wl_surface_attach(surface.get(), buffers[0]->Get(), 0, 0);
-  wl_surface_damage_buffer(surface.get(), 0, 0, pixelWidth, pixelHeight);
+  wl_surface_damage_buffer(surface.get(), 0, 0, layout.width, layout.height);
   buffers[0]->MarkBusy();
   CommitWithFrameCallback();
+  ackToCommit = false;
+  drawnSize = size;
+  drawnLayout = layout;
   fieldDue = true;
 }
 
 bool OutputRain::BuildFieldIfDue() {
   if (!fieldDue) return false;
   fieldDue = false;
-  field = std::make_unique<Vellix>(*picture, sheets, picture->Width(), picture->Height(), sheetStep);
+  field = std::make_unique<Vellix>(*picture, sheets, picture->Width(), picture->Height(), drawnLayout->sheetStep);
   ConfigureRainField(*field, args);
   return true;
 }

@@ -1,8 +1,9 @@
-// The rain on one output: an overlay-layer surface that names the output, anchored to all four
-// edges with the compositor choosing the size, over everything (exclusive zone -1), taking the
-// keyboard, opaque. It draws once the compositor has configured it: a black frame at once, the
-// rain field after (building the sheets takes a moment), then each step's changed cells through
-// one of its shared-memory buffers that the compositor has released.
+// The rain on one output: an opaque surface whose role (SurfaceRole: an overlay, the background,
+// a window) the owner chooses. It draws once the compositor has configured it: a black frame at
+// once, the rain field after (building the sheets takes a moment), then each step's changed
+// cells through one of its shared-memory buffers that the compositor has released. A new size
+// or scale is collected, not applied, until the owner says the output's description is whole
+// (ApplyChanges), so a change that comes in several events rebuilds the rain once.
 #pragma once
 
 #include <wayland-client.h>
@@ -16,32 +17,48 @@
 #include "engine/vellix.h"
 #include "linux/sheets.h"
 #include "settings/configure_args.h"
+#include "wayland/buffer_layout.h"
+#include "wayland/fractional_scale_client.h"
 #include "wayland/kept_picture.h"
-#include "wayland/layer_shell_client.h"
 #include "wayland/shm_buffer.h"
+#include "wayland/surface_role.h"
+#include "wayland/viewporter_client.h"
 #include "wayland/wayland_objects.h"
 
-// What every output's rain needs of the connection.
+// What every output's rain needs of the connection. Fractional scale is used only when the
+// compositor offers both of its managers.
 struct RainGlobals {
   wl_compositor* compositor;
   wl_shm* shm;
-  zwlr_layer_shell_v1* layerShell;
+  wp_fractional_scale_manager_v1* fractionalScale;  // may be null
+  wp_viewporter* viewporter;                        // may be null
 };
 
-class OutputRain {
+// What the rain needs to know of its output.
+struct OutputView {
+  std::int32_t scale = 1;   // wl_output's whole scale
+  SurfaceSize logicalSize;  // for a side the compositor leaves to us
+};
+
+class OutputRain final : private SurfaceRole::Events {
  public:
-  // Makes the surface and commits it without a buffer. `scale` is the output's integer scale;
-  // `sheetStep` the step of the glyph sheets (the output's, or the one the command line asked).
-  OutputRain(const RainGlobals& globals, wl_output* output, std::int32_t scale, std::int32_t sheetStep,
-             const ConfigureArgs& args);
+  // Makes the surface, gives it its role and commits it without a buffer. `askedStep` is the
+  // glyph-sheet step the command line asked for (unset: the scale's own).
+  OutputRain(const RainGlobals& globals, const SurfaceRoleMaker& makeRole, wl_output* output,
+             const OutputView& view, std::optional<std::int32_t> askedStep, const ConfigureArgs& args);
   ~OutputRain();
   OutputRain(const OutputRain&) = delete;
   OutputRain& operator=(const OutputRain&) = delete;
 
-  // The output's scale changed: the next frames are drawn at the new one.
-  void SetScale(std::int32_t newScale, std::int32_t newSheetStep);
+  // The output told a new scale or size; it takes effect at the next ApplyChanges.
+  void SetOutput(const OutputView& view);
+  // Rebuilds the rain once when its size or scale changed since it was last drawn, and commits
+  // an acknowledged configure that changed nothing.
+  void ApplyChanges();
   // The compositor took the surface away; it is to be destroyed.
-  bool Closed() const { return closed; }
+  bool IsClosed() const { return closed; }
+  // The compositor configured the surface at least once.
+  bool WasConfigured() const { return configured; }
   wl_surface* Surface() const { return surface.get(); }
 
   // Builds the rain field once a black frame has been sent; true when it did.
@@ -56,26 +73,33 @@ class OutputRain {
   // stops stepping until the compositor asks for a frame again.
   static constexpr std::uint32_t kHiddenAfterMs = 500;
 
-  static void Configured(void* data, zwlr_layer_surface_v1*, std::uint32_t serial, std::uint32_t width,
-                         std::uint32_t height);
-  static void ClosedByCompositor(void* data, zwlr_layer_surface_v1*);
+  void Configured(std::uint32_t width, std::uint32_t height) override;
+  void Closed() override { closed = true; }
   static void FrameDone(void* data, wl_callback*, std::uint32_t);
+  static void PreferredScale(void* data, wp_fractional_scale_v1*, std::uint32_t scale120ths);
 
-  // A new size or scale: new buffers and picture, a black frame, and a field built afterwards.
-  void Rebuild();
+  // A new size or layout: new buffers and picture, a black frame, and a field built afterwards.
+  void Rebuild(const SurfaceSize& size, const BufferLayout& layout);
   // Shows what changed, through a released buffer; does nothing when none is free.
   void Present();
   void CommitWithFrameCallback();
 
   const RainGlobals globals;
   const ConfigureArgs args;  // red and blue swapped: the picture's pixels are XRGB8888
+  const std::optional<std::int32_t> askedStep;
   SurfaceObject surface;
-  WaylandObject<zwlr_layer_surface_v1> layerSurface;
-  std::int32_t scale;
-  std::int32_t sheetStep;  // of the glyph sheets, engine/display_scale.h
-  std::uint32_t width = 0;   // surface coordinates, from the last configure
-  std::uint32_t height = 0;
+  std::unique_ptr<SurfaceRole> role;
+  WaylandObject<wp_fractional_scale_v1> fractionalScale;  // with the viewport, or neither
+  WaylandObject<wp_viewport> viewport;
+
+  // What the compositor and the output asked for, and what the buffers were last made for.
+  SurfaceSize configuredSize;
+  SurfaceScale scale;
+  SurfaceSize outputSize;
   bool configured = false;
+  bool ackToCommit = false;
+  std::optional<SurfaceSize> drawnSize;
+  std::optional<BufferLayout> drawnLayout;
   bool closed = false;
   bool fieldDue = false;
 

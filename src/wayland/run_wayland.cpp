@@ -13,11 +13,12 @@
 #include <string>
 
 #include "base/exception.h"
-#include "engine/display_scale.h"
 #include "settings/configure_args.h"
 #include "wayland/idle_watch.h"
+#include "wayland/layer_role.h"
 #include "wayland/output_rain.h"
 #include "wayland/seat_input.h"
+#include "wayland/xdg_output_client.h"
 #include "wayland/wayland_objects.h"
 
 namespace {
@@ -26,14 +27,22 @@ constexpr char kNoLayerShell[] =
     "the Wayland compositor has no layer shell (zwlr_layer_shell_v1), which lumivex -wayland needs; "
     "sway, Hyprland, river, wayfire, labwc and KDE Plasma have it, GNOME does not";
 
-// An output the compositor announced, and its rain once the output has told its scale.
+// An output the compositor announced, what it has told of itself, and its rain once it has
+// told it all (its first done event).
 struct Output {
   std::uint32_t name;
   WaylandObject<wl_output> output;
+  WaylandObject<zxdg_output_v1> xdgOutput;  // when the compositor offers xdg-output 3
+  // Told since the last done event; applied together at the next one.
+  std::int32_t modeWidth = 0;
+  std::int32_t modeHeight = 0;
   std::int32_t scale = 1;
-  std::int32_t pendingScale = 1;
-  bool known = false;   // its scale is told (done, or a version without done)
-  bool closed = false;  // the compositor closed its surface: it gets no other
+  bool quarterTurned = false;
+  SurfaceSize xdgLogicalSize;
+  bool changing = false;   // told something that its done event has not applied yet
+  bool described = false;  // a done event came (or never will: version 1)
+  OutputView view;
+  bool refused = false;    // the compositor closed a surface it never configured: it gets no other
   std::unique_ptr<OutputRain> rain;
 };
 
@@ -46,6 +55,9 @@ class Overlay {
   ~Overlay() {
     outputs.clear();
     seat.reset();
+    if (xdgOutputManager) zxdg_output_manager_v1_destroy(xdgOutputManager);
+    if (viewporter) wp_viewporter_destroy(viewporter);
+    if (fractionalScale) wp_fractional_scale_manager_v1_destroy(fractionalScale);
     if (layerShell) zwlr_layer_shell_v1_destroy(layerShell);
     if (shm) wl_shm_destroy(shm);
     if (compositor) wl_compositor_destroy(compositor);
@@ -63,7 +75,7 @@ class Overlay {
     if (!layerShell) throw Exception(kNoLayerShell);
     started = true;
     for (Output& output : outputs)
-      if (output.known) ShowOn(output);
+      if (output.described) ShowOn(output);
   }
 
   bool Ended() const { return seat && seat->Ended(); }
@@ -72,7 +84,7 @@ class Overlay {
   void Show() {
     shown = true;
     for (Output& output : outputs)
-      if (output.known && !output.rain) ShowOn(output);
+      if (output.described) ShowOn(output);
   }
 
   // Takes the rain off every output, destroying its surfaces, so nothing of it stays drawn, and
@@ -81,22 +93,34 @@ class Overlay {
     shown = false;
     for (Output& output : outputs) {
       output.rain.reset();
-      output.closed = false;
+      output.refused = false;
     }
     if (seat) seat->Rearm();
   }
 
-  // Builds fields that are due and polls every rain; returns the milliseconds to sleep.
+  // Applies what the compositor told since the last call: each rain whose output has told all
+  // of a change takes its new size and scale at once.
+  void ApplyChanges() {
+    for (Output& output : outputs) {
+      if (output.rain && output.rain->IsClosed()) {
+        // A surface the compositor closed while its output stays is made anew, unless the
+        // compositor never took it (it would close the next one as well).
+        const bool renew = output.rain->WasConfigured();
+        output.rain.reset();
+        output.refused = !renew;
+        if (renew) ShowOn(output);
+      }
+      if (output.rain && !output.changing) output.rain->ApplyChanges();
+    }
+  }
+
+  // Polls every rain; returns the milliseconds to sleep.
   int Poll() {
     std::uint32_t due = 0;
     bool anyDue = false;
-    for (auto it = outputs.begin(); it != outputs.end(); ++it) {
-      if (it->rain && it->rain->Closed()) {
-        it->rain.reset();
-        it->closed = true;
-      }
-      if (!it->rain) continue;
-      const auto next = it->rain->Poll();
+    for (Output& output : outputs) {
+      if (!output.rain) continue;
+      const auto next = output.rain->Poll();
       if (next && (!anyDue || static_cast<std::int32_t>(*next - due) < 0)) {
         due = *next;
         anyDue = true;
@@ -114,20 +138,12 @@ class Overlay {
   }
 
  private:
-  RainGlobals Globals() const { return {compositor, shm, layerShell}; }
-
-  std::int32_t SheetStep(std::int32_t scale) const {
-    return options.scale ? *options.scale : ScaleStepForScale(static_cast<double>(scale));
-  }
+  RainGlobals Globals() const { return {compositor, shm, fractionalScale, viewporter}; }
 
   void ShowOn(Output& output) {
-    if (!shown || output.closed) return;
-    if (output.rain) {
-      output.rain->SetScale(output.scale, SheetStep(output.scale));
-      return;
-    }
-    output.rain = std::make_unique<OutputRain>(Globals(), output.output.get(), output.scale,
-                                               SheetStep(output.scale), args);
+    if (!started || !shown || output.refused || output.rain) return;
+    output.rain = std::make_unique<OutputRain>(Globals(), LayerRole::Maker(layerShell, RainLayer::Overlay),
+                                               output.output.get(), output.view, options.scale, args);
   }
 
   static void Global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
@@ -135,38 +151,72 @@ class Overlay {
     auto* self = static_cast<Overlay*>(data);
     const std::string kind = interface;
     if (kind == wl_compositor_interface.name && version >= 4 && !self->compositor) {
-      self->compositor = static_cast<wl_compositor*>(wl_registry_bind(registry, name, &wl_compositor_interface, 4));
+      self->compositor = Bind<wl_compositor>(registry, name, wl_compositor_interface, 4);
     } else if (kind == wl_shm_interface.name && !self->shm) {
-      self->shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+      self->shm = Bind<wl_shm>(registry, name, wl_shm_interface, 1);
     } else if (kind == zwlr_layer_shell_v1_interface.name && !self->layerShell) {
-      self->layerShell =
-          static_cast<zwlr_layer_shell_v1*>(wl_registry_bind(registry, name, &zwlr_layer_shell_v1_interface, 1));
+      self->layerShell = Bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface, 1);
+    } else if (kind == wp_fractional_scale_manager_v1_interface.name && !self->fractionalScale) {
+      self->fractionalScale =
+          Bind<wp_fractional_scale_manager_v1>(registry, name, wp_fractional_scale_manager_v1_interface, 1);
+    } else if (kind == wp_viewporter_interface.name && !self->viewporter) {
+      self->viewporter = Bind<wp_viewporter>(registry, name, wp_viewporter_interface, 1);
+    } else if (kind == zxdg_output_manager_v1_interface.name && version >= 3 && !self->xdgOutputManager) {
+      // At version 3 its outputs' sizes are applied with wl_output's done event, as the rest.
+      self->xdgOutputManager = Bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, 3);
+      for (Output& output : self->outputs) self->DescribeLogicalSize(output);
     } else if (kind == wl_seat_interface.name && !self->seat) {
-      self->seat = std::make_unique<SeatInput>(
-          static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, 5u))));
+      self->seat = std::make_unique<SeatInput>(Bind<wl_seat>(registry, name, wl_seat_interface, std::min(version, 5u)));
     } else if (kind == wl_output_interface.name) {
       self->AddOutput(name, version);
     }
   }
 
+  template <typename T>
+  static T* Bind(wl_registry* registry, std::uint32_t name, const wl_interface& interface, std::uint32_t version) {
+    return static_cast<T*>(wl_registry_bind(registry, name, &interface, version));
+  }
+
   void AddOutput(std::uint32_t name, std::uint32_t version) {
     Output& output = outputs.emplace_back();
     output.name = name;
-    output.output.reset(
-        static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, std::min(version, 2u))));
-    // Bound at version 2 at most: the name and description events of later versions never come.
-    static const wl_output_listener listener = {&Overlay::OutputGeometry, &Overlay::OutputMode, &Overlay::OutputDone,
-                                                &Overlay::OutputScale, nullptr, nullptr};
+    // Version 4 where offered: from version 3 an output can be released when it goes.
+    output.output.reset(Bind<wl_output>(registry, name, wl_output_interface, std::min(version, 4u)));
+    static const wl_output_listener listener = {&Overlay::OutputGeometry, &Overlay::OutputMode,
+                                                &Overlay::OutputDone,     &Overlay::OutputScale,
+                                                &Overlay::OutputName,     &Overlay::OutputDescription};
     wl_output_add_listener(output.output.get(), &listener, this);
-    // An output of version 1 sends no done event; one that comes after the start shows at once.
-    if (version < WL_OUTPUT_DONE_SINCE_VERSION) output.known = true;
-    if (started && output.known) ShowOn(output);
+    DescribeLogicalSize(output);
+    // An output of version 1 sends no done event: it is shown as it is, at once.
+    if (version < WL_OUTPUT_DONE_SINCE_VERSION) {
+      output.described = true;
+      ShowOn(output);
+    }
   }
 
-  Output* FindOutput(wl_output* proxy) {
+  void DescribeLogicalSize(Output& output) {
+    if (!xdgOutputManager || output.xdgOutput) return;
+    output.xdgOutput.reset(zxdg_output_manager_v1_get_xdg_output(xdgOutputManager, output.output.get()));
+    static const zxdg_output_v1_listener listener = {&Overlay::LogicalPosition, &Overlay::LogicalSize,
+                                                     &Overlay::XdgOutputDone, &Overlay::XdgOutputName,
+                                                     &Overlay::XdgOutputDescription};
+    zxdg_output_v1_add_listener(output.xdgOutput.get(), &listener, this);
+  }
+
+  template <typename Proxy>
+  Output* FindOutput(Proxy* proxy) {
     for (Output& output : outputs)
-      if (output.output.get() == proxy) return &output;
+      if (static_cast<void*>(output.output.get()) == proxy || static_cast<void*>(output.xdgOutput.get()) == proxy)
+        return &output;
     return nullptr;
+  }
+
+  // The output is telling something new: its rain waits for the done event that completes it.
+  template <typename Proxy>
+  Output* Changing(Proxy* proxy) {
+    Output* output = FindOutput(proxy);
+    if (output) output->changing = true;
+    return output;
   }
 
   static void GlobalRemoved(void* data, wl_registry*, std::uint32_t name) {
@@ -174,20 +224,47 @@ class Overlay {
     self->outputs.remove_if([name](const Output& output) { return output.name == name; });
   }
 
-  static void OutputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                             const char*, const char*, std::int32_t) {}
-  static void OutputMode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
-  static void OutputScale(void* data, wl_output* proxy, std::int32_t factor) {
-    if (Output* output = static_cast<Overlay*>(data)->FindOutput(proxy)) output->pendingScale = std::max(1, factor);
+  static void OutputGeometry(void* data, wl_output* proxy, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                             std::int32_t, const char*, const char*, std::int32_t transform) {
+    if (Output* output = static_cast<Overlay*>(data)->Changing(proxy))
+      output->quarterTurned = transform % 2 == 1;  // 90 and 270, flipped or not
   }
+  static void OutputMode(void* data, wl_output* proxy, std::uint32_t flags, std::int32_t width, std::int32_t height,
+                         std::int32_t) {
+    if (!(flags & WL_OUTPUT_MODE_CURRENT)) return;
+    if (Output* output = static_cast<Overlay*>(data)->Changing(proxy)) {
+      output->modeWidth = width;
+      output->modeHeight = height;
+    }
+  }
+  static void OutputScale(void* data, wl_output* proxy, std::int32_t factor) {
+    if (Output* output = static_cast<Overlay*>(data)->Changing(proxy)) output->scale = std::max(1, factor);
+  }
+  static void OutputName(void*, wl_output*, const char*) {}
+  static void OutputDescription(void*, wl_output*, const char*) {}
   static void OutputDone(void* data, wl_output* proxy) {
     auto* self = static_cast<Overlay*>(data);
     Output* output = self->FindOutput(proxy);
     if (!output) return;
-    output->scale = output->pendingScale;
-    output->known = true;
-    if (self->started) self->ShowOn(*output);
+    output->view = {output->scale, LogicalOutputSize(output->xdgLogicalSize, output->modeWidth, output->modeHeight,
+                                                     output->scale, output->quarterTurned)};
+    output->changing = false;
+    output->described = true;
+    if (output->rain)
+      output->rain->SetOutput(output->view);
+    else
+      self->ShowOn(*output);
   }
+
+  static void LogicalPosition(void*, zxdg_output_v1*, std::int32_t, std::int32_t) {}
+  static void LogicalSize(void* data, zxdg_output_v1* proxy, std::int32_t width, std::int32_t height) {
+    if (Output* output = static_cast<Overlay*>(data)->Changing(proxy))
+      output->xdgLogicalSize = {static_cast<std::uint32_t>(std::max(0, width)),
+                                static_cast<std::uint32_t>(std::max(0, height))};
+  }
+  static void XdgOutputDone(void*, zxdg_output_v1*) {}  // deprecated at version 3: wl_output's done counts
+  static void XdgOutputName(void*, zxdg_output_v1*, const char*) {}
+  static void XdgOutputDescription(void*, zxdg_output_v1*, const char*) {}
 
   wl_display* const display;
   const LinuxOptions& options;
@@ -196,6 +273,9 @@ class Overlay {
   wl_compositor* compositor = nullptr;
   wl_shm* shm = nullptr;
   zwlr_layer_shell_v1* layerShell = nullptr;
+  wp_fractional_scale_manager_v1* fractionalScale = nullptr;
+  wp_viewporter* viewporter = nullptr;
+  zxdg_output_manager_v1* xdgOutputManager = nullptr;
   std::unique_ptr<SeatInput> seat;  // none: only a signal ends the overlay
   std::list<Output> outputs;  // a list: rains keep pointers into it while others come and go
   bool started = false;
@@ -243,6 +323,7 @@ int RunWayland(const LinuxOptions& options, const EndingSignals& signals) {
     if (idle) idle->Dispatch();
     if (inputEnds()) return 0;
     if (idle && idle->TakeIdled()) overlay.Show();
+    overlay.ApplyChanges();
     // A field is built only after its black frame has left, so the output is covered at once.
     if (wl_display_flush(display) < 0 && errno != EAGAIN) CompositorGone(display);
     if (overlay.BuildFields()) continue;
@@ -253,13 +334,8 @@ int RunWayland(const LinuxOptions& options, const EndingSignals& signals) {
       if (idleWait >= 0 && (wait < 0 || idleWait < wait)) wait = idleWait;
     }
 
-    while (wl_display_prepare_read(display) != 0) {
-      if (wl_display_dispatch_pending(display) < 0) CompositorGone(display);
-    }
-    if (overlay.Ended() || (idle && idle->Idled())) {  // dispatched just now: handled at the top
-      wl_display_cancel_read(display);
-      continue;
-    }
+    // Events read meanwhile are handled, and their changes applied, before the wait.
+    if (wl_display_prepare_read(display) != 0) continue;
     // A full socket takes the rest of the requests when it can: wait for that as well.
     bool unsent = false;
     if (wl_display_flush(display) < 0) {

@@ -7,7 +7,10 @@
 
 #include <memory>
 
+#include "wayland/fractional_scale_client.h"
 #include "wayland/layer_shell_client.h"
+#include "wayland/viewporter_client.h"
+#include "wayland/xdg_output_client.h"
 
 struct WaylandDestroyer {
   void operator()(wl_display* display) const { wl_display_disconnect(display); }
@@ -17,7 +20,12 @@ struct WaylandDestroyer {
   void operator()(wl_callback* callback) const { wl_callback_destroy(callback); }
   void operator()(wl_buffer* buffer) const { wl_buffer_destroy(buffer); }
   void operator()(wl_shm_pool* pool) const { wl_shm_pool_destroy(pool); }
-  void operator()(wl_output* output) const { wl_output_destroy(output); }
+  void operator()(wl_output* output) const {
+    if (wl_output_get_version(output) >= WL_OUTPUT_RELEASE_SINCE_VERSION)
+      wl_output_release(output);  // the compositor forgets it too
+    else
+      wl_output_destroy(output);
+  }
   void operator()(wl_seat* seat) const {
     if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION)
       wl_seat_release(seat);
@@ -25,6 +33,9 @@ struct WaylandDestroyer {
       wl_seat_destroy(seat);
   }
   void operator()(zwlr_layer_surface_v1* surface) const { zwlr_layer_surface_v1_destroy(surface); }
+  void operator()(wp_fractional_scale_v1* scale) const { wp_fractional_scale_v1_destroy(scale); }
+  void operator()(wp_viewport* viewport) const { wp_viewport_destroy(viewport); }
+  void operator()(zxdg_output_v1* output) const { zxdg_output_v1_destroy(output); }
 };
 
 template <typename T>
