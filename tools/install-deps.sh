@@ -12,8 +12,8 @@ packages=(
   xvfb xdotool x11-utils imagemagick libx11-6 xrestop
   libx11-dev
   libwayland-dev sway grim wtype swayidle strace
-  wayland-protocols plasma-wayland-protocols libsystemd-dev
-  gnome-shell mutter dbus python3-dbus
+  kwin-wayland plasma-wayland-protocols wayland-protocols wayland-utils dbus python3-dbus
+  libsystemd-dev gnome-shell mutter
   python3 python3-pytest python3-pil
   fonts-ipafont-gothic
   nsis osslsigncode openssl python3-pefile python3-yaml

@@ -1,0 +1,195 @@
+"""A private headless KWin (kwin_wayland --virtual, software GL) for the Wayland tests and
+benchmarks. It runs as the unprivileged user nobody with its own runtime folder and HOME, on a
+session bus of its own (a dbus-daemon we start, so we hold its process id), and is stopped by
+process id with that bus.
+
+Debian's /usr/bin/kwin_wayland carries a file capability that a container cannot grant, so it
+does not start; a plain copy of the binary in the private folder does. Screenshots come from
+KWin's org.kde.KWin.ScreenShot2 interface over that bus, and input from the fake-input protocol,
+which KWin offers only to clients of its own user: `as_user` runs the input helper as nobody."""
+
+import grp
+import os
+import pwd
+import shutil
+import signal
+import subprocess
+import tempfile
+import threading
+from pathlib import Path
+
+from PIL import Image
+
+from winenv import wait_for
+
+KWIN = Path("/usr/bin/kwin_wayland")
+SOCKET = "wayland-kwin"
+STOP_TIMEOUT = 30
+START_TIMEOUT = 120
+USER, GROUP = "nobody", "nogroup"
+
+# A session bus that lets any local user in: KWin runs as nobody, the tests that ask it for a
+# screenshot as whoever runs them.
+BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:path={path}</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+"""
+
+# QImage formats KWin hands out: 32-bit words, blue in the lowest byte.
+QIMAGE_32_BIT = {4: "RGB32", 5: "ARGB32", 6: "ARGB32_Premultiplied"}
+
+
+def _as_user():
+    return ["setpriv", f"--reuid={USER}", f"--regid={GROUP}", "--clear-groups"]
+
+
+class KWin:
+    """One headless KWin with `outputs` outputs of `size` device pixels at `scale`. `env()`
+    gives the variables a client needs to reach it."""
+
+    def __init__(self, size=(1024, 768), scale=1.0, outputs=1):
+        self.size = size
+        self.scale = scale
+        self.folder = Path(tempfile.mkdtemp(prefix="lumivex-kwin-"))
+        self.bus = None
+        self.process = None
+        self._bus_connection = None
+        try:
+            owner = (pwd.getpwnam(USER).pw_uid, grp.getgrnam(GROUP).gr_gid)
+            os.chown(self.folder, *owner)
+            os.chmod(self.folder, 0o700)
+            program = self.folder / "kwin_wayland"
+            shutil.copyfile(KWIN, program)     # the copy carries no file capability
+            os.chmod(program, 0o755)
+            self.bus_address = self._start_bus(owner)
+            self.log = self.folder / "kwin.log"
+            env = {"PATH": "/usr/bin:/bin", "HOME": str(self.folder), "XDG_RUNTIME_DIR": str(self.folder),
+                   "DBUS_SESSION_BUS_ADDRESS": self.bus_address, "XDG_SESSION_TYPE": "wayland",
+                   "KWIN_SCREENSHOT_NO_PERMISSION_CHECKS": "1", "KWIN_WAYLAND_NO_PERMISSION_CHECKS": "1",
+                   "LIBGL_ALWAYS_SOFTWARE": "1", "QT_QPA_PLATFORM": "offscreen"}
+            command = [str(program), "--virtual", "--width", str(size[0]), "--height", str(size[1]),
+                       "--scale", f"{scale:g}", "--output-count", str(outputs), "--socket", SOCKET,
+                       "--no-lockscreen", "--no-global-shortcuts", "--no-kactivities"]
+            with open(self.log, "wb") as log:
+                self.process = subprocess.Popen(_as_user() + command, env=env, stdin=subprocess.DEVNULL,
+                                                stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+            socket = self.folder / SOCKET
+            wait_for(lambda: (socket.is_socket() and self._kwin_on_bus()) or self.process.poll() is not None,
+                     timeout=START_TIMEOUT, what="KWin to open its socket and take its bus name")
+            if self.process.poll() is not None:
+                raise RuntimeError("KWin did not start: " + self.log.read_text(errors="replace"))
+        except BaseException:
+            self.stop()
+            raise
+
+    def _start_bus(self, owner):
+        config = self.folder / "bus.conf"
+        config.write_text(BUS_CONFIG.format(path=self.folder / "bus"))
+        os.chown(config, *owner)
+        self.bus = subprocess.Popen(_as_user() + ["dbus-daemon", f"--config-file={config}", "--print-address",
+                                                  "--nofork", "--nopidfile"],
+                                    env={"PATH": "/usr/bin:/bin", "HOME": str(self.folder)},
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                    start_new_session=True)
+        address = self.bus.stdout.readline().decode().strip()
+        if not address:
+            raise RuntimeError("the session bus did not start")
+        return address
+
+    def _connection(self):
+        import dbus
+        if self._bus_connection is None:
+            self._bus_connection = dbus.bus.BusConnection(self.bus_address)
+        return self._bus_connection
+
+    def _kwin_on_bus(self):
+        try:
+            return bool(self._connection().name_has_owner("org.kde.KWin"))
+        except Exception:  # noqa: BLE001 - not up yet
+            return False
+
+    def env(self, base=None):
+        env = dict(os.environ if base is None else base)
+        for name in ("DISPLAY", "WAYLAND_SOCKET", "XSCREENSAVER_WINDOW", "SWAYSOCK"):
+            env.pop(name, None)
+        env.update(XDG_RUNTIME_DIR=str(self.folder), WAYLAND_DISPLAY=SOCKET)
+        return env
+
+    def as_user(self, *command, timeout=STOP_TIMEOUT):
+        """Runs a client as KWin's own user to its end (the fake-input helper); raises on
+        failure, returns its stdout."""
+        result = subprocess.run(_as_user() + [str(part) for part in command],
+                                env=self.env({"PATH": "/usr/bin:/bin", "HOME": str(self.folder)}),
+                                stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
+        if result.returncode != 0:
+            raise RuntimeError(f"{' '.join(map(str, command))} ended with {result.returncode}: "
+                               + result.stderr.decode(errors="replace"))
+        return result.stdout
+
+    def shot(self, output=None):
+        """A screenshot of one output (the first when None) in its device pixels, as RGB."""
+        import dbus
+        screenshot = dbus.Interface(self._connection().get_object("org.kde.KWin", "/org/kde/KWin/ScreenShot2"),
+                                    "org.kde.KWin.ScreenShot2")
+        read_end, write_end = os.pipe()
+        data = []
+        reader = threading.Thread(target=lambda: data.append(_read_all(read_end)))
+        reader.start()
+        try:
+            options = dbus.Dictionary({"native-resolution": True}, signature="sv")
+            if output is None:
+                facts = screenshot.CaptureActiveScreen(options, dbus.types.UnixFd(write_end))
+            else:
+                facts = screenshot.CaptureScreen(output, options, dbus.types.UnixFd(write_end))
+        finally:
+            os.close(write_end)
+            reader.join(timeout=STOP_TIMEOUT)
+            os.close(read_end)
+        width, height, stride = int(facts["width"]), int(facts["height"]), int(facts["stride"])
+        if int(facts["format"]) not in QIMAGE_32_BIT:
+            raise RuntimeError(f"KWin's screenshot has the unexpected image format {int(facts['format'])}")
+        return Image.frombuffer("RGBX", (width, height), data[0], "raw", "BGRX", stride, 1).convert("RGB")
+
+    @property
+    def running(self):
+        return self.process is not None and self.process.poll() is None
+
+    def stop(self):
+        """Ends KWin and its bus (SIGTERM, then SIGKILL after a while) and removes the folder."""
+        if self._bus_connection is not None:
+            self._bus_connection.close()
+            self._bus_connection = None
+        for process in (self.process, self.bus):
+            if process is None or process.poll() is not None:
+                continue
+            process.send_signal(signal.SIGTERM)
+            try:
+                process.wait(timeout=STOP_TIMEOUT)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        if self.bus is not None and self.bus.stdout:
+            self.bus.stdout.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def _read_all(fd):
+    chunks = []
+    while True:
+        chunk = os.read(fd, 1 << 20)
+        if not chunk:
+            return b"".join(chunks)
+        chunks.append(chunk)
+
+
+__all__ = ["KWin"]
