@@ -1,5 +1,7 @@
 // The globals come from the registry at start and whenever an output comes or goes. The outputs'
-// surfaces and their rain live in OutputRain, the input that ends the overlay in SeatInput.
+// surfaces and their rain live in OutputRain, the input that ends the overlay in SeatInput. The
+// surfaces are layer-shell overlays where the compositor has a layer shell, else full-screen
+// windows (ToplevelRole); with -idle an IdleWatch shows them, and input hides them again.
 #include "wayland/run_wayland.h"
 
 #include <poll.h>
@@ -18,14 +20,19 @@
 #include "wayland/layer_role.h"
 #include "wayland/output_rain.h"
 #include "wayland/seat_input.h"
+#include "wayland/toplevel_role.h"
 #include "wayland/xdg_output_client.h"
 #include "wayland/wayland_objects.h"
 
 namespace {
 
-constexpr char kNoLayerShell[] =
-    "the Wayland compositor has no layer shell (zwlr_layer_shell_v1), which lumivex -wayland needs; "
-    "sway, Hyprland, river, wayfire, labwc and KDE Plasma have it, GNOME does not";
+constexpr char kNoShell[] =
+    "the Wayland compositor has neither a layer shell (zwlr_layer_shell_v1) nor xdg-shell (xdg_wm_base), "
+    "one of which lumivex -wayland needs";
+
+// Set (to anything) for tests only: full-screen windows even where a layer shell is offered,
+// so that path is tested on a compositor that has both.
+constexpr char kForceWindowsVariable[] = "LUMIVEX_TEST_FULLSCREEN_WINDOWS";
 
 // An output the compositor announced, what it has told of itself, and its rain once it has
 // told it all (its first done event).
@@ -59,6 +66,8 @@ class Overlay {
     if (viewporter) wp_viewporter_destroy(viewporter);
     if (fractionalScale) wp_fractional_scale_manager_v1_destroy(fractionalScale);
     if (layerShell) zwlr_layer_shell_v1_destroy(layerShell);
+    if (activation) xdg_activation_v1_destroy(activation);
+    if (windowShell) xdg_wm_base_destroy(windowShell);
     if (shm) wl_shm_destroy(shm);
     if (compositor) wl_compositor_destroy(compositor);
     if (registry) wl_registry_destroy(registry);
@@ -72,13 +81,22 @@ class Overlay {
     wl_registry_add_listener(registry, &listener, this);
     if (wl_display_roundtrip(display) < 0) throw Exception("the Wayland compositor closed the connection");
     if (!compositor || !shm) throw Exception("the Wayland compositor offers no wl_compositor 4 or no wl_shm");
-    if (!layerShell) throw Exception(kNoLayerShell);
+    if (layerShell && !std::getenv(kForceWindowsVariable)) {
+      makeRole = LayerRole::Maker(layerShell, RainLayer::Overlay);
+    } else if (windowShell) {
+      const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
+      activationToken = token ? token : "";
+      makeRole = ToplevelRole::Maker(windowShell, activation, activationToken, [this] { closeAsked = true; });
+    } else {
+      throw Exception(kNoShell);
+    }
     started = true;
     for (Output& output : outputs)
       if (output.described) ShowOn(output);
   }
 
-  bool Ended() const { return seat && seat->Ended(); }
+  // Input, or the compositor's request to close a window of ours, asks to end the showing.
+  bool Ended() const { return closeAsked || (seat && seat->Ended()); }
 
   // Puts the rain on every output (-idle, once the seat is idle).
   void Show() {
@@ -96,6 +114,7 @@ class Overlay {
       output.refused = false;
     }
     if (seat) seat->Rearm();
+    closeAsked = false;
   }
 
   // Applies what the compositor told since the last call: each rain whose output has told all
@@ -142,8 +161,8 @@ class Overlay {
 
   void ShowOn(Output& output) {
     if (!started || !shown || output.refused || output.rain) return;
-    output.rain = std::make_unique<OutputRain>(Globals(), LayerRole::Maker(layerShell, RainLayer::Overlay),
-                                               output.output.get(), output.view, options.scale, args);
+    output.rain = std::make_unique<OutputRain>(Globals(), makeRole, output.output.get(), output.view,
+                                               options.scale, args);
   }
 
   static void Global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
@@ -156,6 +175,12 @@ class Overlay {
       self->shm = Bind<wl_shm>(registry, name, wl_shm_interface, 1);
     } else if (kind == zwlr_layer_shell_v1_interface.name && !self->layerShell) {
       self->layerShell = Bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface, 1);
+    } else if (kind == xdg_wm_base_interface.name && !self->windowShell) {
+      self->windowShell = Bind<xdg_wm_base>(registry, name, xdg_wm_base_interface, 1);
+      static const xdg_wm_base_listener listener = {&Overlay::Ping};
+      xdg_wm_base_add_listener(self->windowShell, &listener, self);
+    } else if (kind == xdg_activation_v1_interface.name && !self->activation) {
+      self->activation = Bind<xdg_activation_v1>(registry, name, xdg_activation_v1_interface, 1);
     } else if (kind == wp_fractional_scale_manager_v1_interface.name && !self->fractionalScale) {
       self->fractionalScale =
           Bind<wp_fractional_scale_manager_v1>(registry, name, wp_fractional_scale_manager_v1_interface, 1);
@@ -171,6 +196,8 @@ class Overlay {
       self->AddOutput(name, version);
     }
   }
+
+  static void Ping(void*, xdg_wm_base* shell, std::uint32_t serial) { xdg_wm_base_pong(shell, serial); }
 
   template <typename T>
   static T* Bind(wl_registry* registry, std::uint32_t name, const wl_interface& interface, std::uint32_t version) {
@@ -273,6 +300,11 @@ class Overlay {
   wl_compositor* compositor = nullptr;
   wl_shm* shm = nullptr;
   zwlr_layer_shell_v1* layerShell = nullptr;
+  xdg_wm_base* windowShell = nullptr;       // for full-screen windows where there is no layer shell
+  xdg_activation_v1* activation = nullptr;  // may be null
+  std::string activationToken;              // XDG_ACTIVATION_TOKEN, until the first window spends it
+  SurfaceRoleMaker makeRole;                // chosen at the start
+  bool closeAsked = false;
   wp_fractional_scale_manager_v1* fractionalScale = nullptr;
   wp_viewporter* viewporter = nullptr;
   zxdg_output_manager_v1* xdgOutputManager = nullptr;

@@ -11,6 +11,7 @@
 #include "wayland/layer_shell_client.h"
 #include "wayland/viewporter_client.h"
 #include "wayland/xdg_output_client.h"
+#include "wayland/xdg_shell_client.h"
 
 struct WaylandDestroyer {
   void operator()(wl_display* display) const { wl_display_disconnect(display); }
@@ -33,6 +34,8 @@ struct WaylandDestroyer {
       wl_seat_destroy(seat);
   }
   void operator()(zwlr_layer_surface_v1* surface) const { zwlr_layer_surface_v1_destroy(surface); }
+  void operator()(xdg_surface* surface) const { xdg_surface_destroy(surface); }
+  void operator()(xdg_toplevel* toplevel) const { xdg_toplevel_destroy(toplevel); }
   void operator()(wp_fractional_scale_v1* scale) const { wp_fractional_scale_v1_destroy(scale); }
   void operator()(wp_viewport* viewport) const { wp_viewport_destroy(viewport); }
   void operator()(zxdg_output_v1* output) const { zxdg_output_v1_destroy(output); }

@@ -68,6 +68,9 @@ class GnomeShell:
                 raise RuntimeError("gnome-shell did not start: " + self.log.read_text(errors="replace"))
             self.connection.request_name("org.gnome.Screenshot")
             self._start_input()
+            # The shell opens the overview at the end of its start-up animation, after it offers
+            # screenshots: an Escape before that would leave the overview still to come.
+            wait_for(self._overview_active, timeout=START_TIMEOUT, what="the overview to open")
             self.key(KEY_ESC)
             wait_for(lambda: not self._overview_active(), timeout=START_TIMEOUT, what="the overview to close")
         except BaseException:
