@@ -109,8 +109,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
       root = true;
       continue;
     }
-    if (option == "-wayland") {
+    if (option == "-wayland" || option == "-background") {
       options.wayland = true;
+      options.background = options.background || option == "-background";
       continue;
     }
     if (option == "-help" || option == "--help" || option == "-h") {
@@ -147,8 +148,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
     }
   }
   // Both name where to draw on an X display; a Wayland overlay has no window to name.
+  // The wallpaper never goes; the saver comes and goes: they cannot be one program.
+  if (options.background && options.idleSeconds) return {std::nullopt, "-idle cannot go with -background"};
   if ((options.wayland || options.idleSeconds) && (root || windowId))
-    return {std::nullopt, std::string(options.wayland ? "-wayland" : "-idle") + " cannot go with " +
+    return {std::nullopt, std::string(options.background ? "-background" : options.wayland ? "-wayland" : "-idle") +
+                              " cannot go with " +
                               (root ? "-root" : "-window-id")};
   // A window named on the command line is the more specific request, so it wins over -root.
   if (windowId) {
@@ -168,11 +172,16 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
 
 std::string UsageText(const std::string& program) {
   std::ostringstream usage;
-  usage << "usage: " << program << " [-wayland [-idle SECONDS] | -root | -window-id ID] [-display NAME] [-scale S] [options]\n"
-        << "  -wayland        an overlay on every output of a Wayland compositor (layer shell)\n"
+  usage << "usage: " << program
+        << " [-wayland [-background | -idle SECONDS] | -root | -window-id ID] [-display NAME] [-scale S] [options]\n"
+        << "  -wayland        an overlay on every output of a Wayland compositor (layer shell), or\n"
+        << "                  full-screen windows where it has none (GNOME)\n"
+        << "  -background     Wayland: on the background layer of every output instead, under\n"
+        << "                  the windows (a live wallpaper); input does not end it, a signal does\n"
         << "  -idle SECONDS   Wayland: run until ended, with the rain after SECONDS without input\n"
         << "                  and hidden again on input, as a screen saver of its own\n"
-        << "  -root           draw into $XSCREENSAVER_WINDOW, or else the X root window\n"
+        << "  -root           draw into $XSCREENSAVER_WINDOW, or else the X root window: with no\n"
+        << "                  screen-saver daemon, the desktop's background\n"
         << "  -window-id ID   draw into the X window ID (decimal or 0x hex)\n"
         << "  (none)          Wayland when $WAYLAND_DISPLAY or $WAYLAND_SOCKET is set and\n"
         << "                  $DISPLAY is not, else an X window of its own\n"

@@ -1,5 +1,5 @@
 // The command line of the Linux program, shared by its X11 and Wayland backends: which backend
-// and where it draws (-wayland; -root, -window-id, or a window of its own), the scale of the
+// and where it draws (-wayland, -background; -root, -window-id, or a window of its own), the scale of the
 // glyphs, and the eight settings as options named after the settings table. Pure text handling,
 // no X or Wayland header, so every rule is checked by native tests before a display is opened.
 #pragma once
@@ -25,6 +25,9 @@ struct LinuxOptions {
   // -idle SECONDS: runs until ended, showing the rain whenever the seat has been idle that long
   // and hiding it on input. Wayland only, so it asks for Wayland as -wayland does.
   std::optional<std::uint32_t> idleSeconds;
+  // -background: the rain on the background layer of every output instead, under the windows,
+  // as a live wallpaper that input does not end. A Wayland request as clear as -wayland.
+  bool background = false;
   // -display NAME was given: a request for X11 as clear as -root or -window-id.
   bool displayGiven = false;
   DrawTarget target = DrawTarget::kOwnWindow;

@@ -30,6 +30,9 @@ constexpr char kNoShell[] =
     "the Wayland compositor has neither a layer shell (zwlr_layer_shell_v1) nor xdg-shell (xdg_wm_base), "
     "one of which lumivex -wayland needs";
 
+constexpr char kNoBackgroundLayer[] =
+    "the Wayland compositor has no layer shell (zwlr_layer_shell_v1), which lumivex -wayland -background needs";
+
 // Set (to anything) for tests only: full-screen windows even where a layer shell is offered,
 // so that path is tested on a compositor that has both.
 constexpr char kForceWindowsVariable[] = "LUMIVEX_TEST_FULLSCREEN_WINDOWS";
@@ -57,7 +60,10 @@ class Overlay {
  public:
   // With -idle the overlay starts hidden, else shown.
   Overlay(wl_display* display, const LinuxOptions& options)
-      : display(display), options(options), args(ConfigureArgsFrom(options.settings)),
+      : display(display),
+        options(options),
+        args(ConfigureArgsFrom(options.settings)),
+        layer(options.background ? RainLayer::Background : RainLayer::Overlay),
         shown(!options.idleSeconds) {}
   ~Overlay() {
     outputs.clear();
@@ -81,8 +87,10 @@ class Overlay {
     wl_registry_add_listener(registry, &listener, this);
     if (wl_display_roundtrip(display) < 0) throw Exception("the Wayland compositor closed the connection");
     if (!compositor || !shm) throw Exception("the Wayland compositor offers no wl_compositor 4 or no wl_shm");
-    if (layerShell && !std::getenv(kForceWindowsVariable)) {
-      makeRole = LayerRole::Maker(layerShell, RainLayer::Overlay);
+    if (layerShell && (layer == RainLayer::Background || !std::getenv(kForceWindowsVariable))) {
+      makeRole = LayerRole::Maker(layerShell, layer);
+    } else if (layer == RainLayer::Background) {
+      throw Exception(kNoBackgroundLayer);  // a window cannot stay under the others
     } else if (windowShell) {
       const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
       activationToken = token ? token : "";
@@ -190,8 +198,10 @@ class Overlay {
       // At version 3 its outputs' sizes are applied with wl_output's done event, as the rest.
       self->xdgOutputManager = Bind<zxdg_output_manager_v1>(registry, name, zxdg_output_manager_v1_interface, 3);
       for (Output& output : self->outputs) self->DescribeLogicalSize(output);
-    } else if (kind == wl_seat_interface.name && !self->seat) {
-      self->seat = std::make_unique<SeatInput>(Bind<wl_seat>(registry, name, wl_seat_interface, std::min(version, 5u)));
+    } else if (kind == wl_seat_interface.name && !self->seat && self->layer == RainLayer::Overlay) {
+      // Under the windows, the rain takes no input at all: it leaves the cursor alone too.
+      self->seat = std::make_unique<SeatInput>(
+          self->display, Bind<wl_seat>(registry, name, wl_seat_interface, std::min(version, 5u)));
     } else if (kind == wl_output_interface.name) {
       self->AddOutput(name, version);
     }
@@ -296,6 +306,7 @@ class Overlay {
   wl_display* const display;
   const LinuxOptions& options;
   const ConfigureArgs args;
+  const RainLayer layer;
   wl_registry* registry = nullptr;
   wl_compositor* compositor = nullptr;
   wl_shm* shm = nullptr;
@@ -308,7 +319,7 @@ class Overlay {
   wp_fractional_scale_manager_v1* fractionalScale = nullptr;
   wp_viewporter* viewporter = nullptr;
   zxdg_output_manager_v1* xdgOutputManager = nullptr;
-  std::unique_ptr<SeatInput> seat;  // none: only a signal ends the overlay
+  std::unique_ptr<SeatInput> seat;  // none (or on the background): only a signal ends the rain
   std::list<Output> outputs;  // a list: rains keep pointers into it while others come and go
   bool started = false;
   bool shown;

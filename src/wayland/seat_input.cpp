@@ -4,12 +4,13 @@
 
 #include <unistd.h>
 
-SeatInput::SeatInput(wl_seat* seat) : seat(seat) {
+SeatInput::SeatInput(wl_display* display, wl_seat* seat) : display(display), seat(seat) {
   static const wl_seat_listener listener = {&SeatInput::Capabilities, &SeatInput::Name};
   wl_seat_add_listener(seat, &listener, this);
 }
 
 SeatInput::~SeatInput() {
+  leaveCheck.reset();
   if (keyboard) ReleaseKeyboard();
   if (pointer) ReleasePointer();
 }
@@ -42,6 +43,9 @@ void SeatInput::Capabilities(void* data, wl_seat* seat, std::uint32_t capabiliti
 }
 
 void SeatInput::ReleaseKeyboard() {
+  // The seat lost its keyboard device: no other window took the keys.
+  leaveCheck.reset();
+  hasKeyboard = false;
   if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION)
     wl_keyboard_release(keyboard);
   else
@@ -59,6 +63,27 @@ void SeatInput::ReleasePointer() {
 }
 
 void SeatInput::Keymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) { close(fd); }
+
+void SeatInput::KeyboardEnter(void* data, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {
+  auto* self = static_cast<SeatInput*>(data);
+  self->hadKeyboard = true;
+  self->hasKeyboard = true;
+}
+
+void SeatInput::KeyboardLeave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) {
+  auto* self = static_cast<SeatInput*>(data);
+  self->hasKeyboard = false;
+  if (!self->hadKeyboard || self->leaveCheck) return;
+  static const wl_callback_listener listener = {&SeatInput::LeaveSettled};
+  self->leaveCheck.reset(wl_display_sync(self->display));
+  wl_callback_add_listener(self->leaveCheck.get(), &listener, self);
+}
+
+void SeatInput::LeaveSettled(void* data, wl_callback*, std::uint32_t) {
+  auto* self = static_cast<SeatInput*>(data);
+  self->leaveCheck.reset();
+  if (!self->hasKeyboard) self->ended = true;
+}
 
 void SeatInput::Key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
   if (state == WL_KEYBOARD_KEY_STATE_PRESSED) static_cast<SeatInput*>(data)->ended = true;

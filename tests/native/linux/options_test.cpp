@@ -106,6 +106,8 @@ TEST(LinuxOptionsTest, BadCommandLinesAreRefusedWithOneLineSayingWhy) {
       {{"-root"}, "junk", "XSCREENSAVER_WINDOW: 'junk' is not a window id"},
       {{"-wayland", "-root"}, nullptr, "-wayland cannot go with -root"},
       {{"-window-id", "7", "-wayland"}, nullptr, "-wayland cannot go with -window-id"},
+      {{"-background", "-root"}, nullptr, "-background cannot go with -root"},
+      {{"-wayland", "-background", "-window-id", "7"}, nullptr, "-background cannot go with -window-id"},
       {{"-scale"}, nullptr, "-scale needs a value"},
       {{"-scale", "0"}, nullptr, "-scale: '0' is not a scale (a number such as 1.5)"},
       {{"-scale", "-2"}, nullptr, "-scale: '-2' is not a scale (a number such as 1.5)"},
@@ -123,6 +125,7 @@ TEST(LinuxOptionsTest, BadCommandLinesAreRefusedWithOneLineSayingWhy) {
       {{"-idle", "2.5"}, nullptr, "-idle: '2.5' is not a number of seconds from 1 to 86400"},
       {{"-idle", "5m"}, nullptr, "-idle: '5m' is not a number of seconds from 1 to 86400"},
       {{"-idle", "300", "-root"}, nullptr, "-idle cannot go with -root"},
+      {{"-background", "-idle", "300"}, nullptr, "-idle cannot go with -background"},
       // A good option does not excuse a bad one after it.
       {{"-speed", "150", "-bogus"}, nullptr, "unknown option '-bogus'"},
   };
@@ -138,7 +141,8 @@ TEST(LinuxOptionsTest, UsageNamesEveryOptionWithTheSlidersRangesAndDesignValues)
   const std::string usage = UsageText("lumivex");
   for (const char* line : {"-speed          100 to 200 (default 150)", "-balance        -100 to 100 (default -30)",
                            "-normal-color   #RRGGBB (default #009000)", "-light-color    #RRGGBB (default #88FF88)",
-                           "-root", "-window-id ID", "-display NAME", "-wayland", "-scale S", "-idle SECONDS"})
+                           "-root", "-window-id ID", "-display NAME", "-wayland", "-background", "-scale S",
+                           "-idle SECONDS"})
     EXPECT_NE(usage.find(line), std::string::npos) << line << " in\n" << usage;
 }
 
@@ -146,30 +150,35 @@ TEST(LinuxOptionsTest, ScaleIdleAndWaylandOptions) {
   struct Case {
     std::vector<std::string> args;
     bool wayland;
+    bool background;
     bool displayGiven;
     std::optional<std::int32_t> scale;
     std::optional<std::uint32_t> idleSeconds = std::nullopt;
   };
   const Case cases[] = {
-      {{}, false, false, std::nullopt},
-      {{"-wayland"}, true, false, std::nullopt},
-      {{"-wayland", "-speed", "180"}, true, false, std::nullopt},
-      {{"-display", ":3"}, false, true, std::nullopt},
-      {{"-scale", "2"}, false, false, 200},
-      {{"-scale", "1.3"}, false, false, 125},
-      {{"-scale", ".5"}, false, false, 100},
-      {{"-scale", "2.25"}, false, false, 250},  // a tie goes up
-      {{"-scale", "9"}, false, false, 300},
-      {{"-wayland", "-scale", "1.75"}, true, false, 175},
-      {{"-wayland", "-idle", "300"}, true, false, std::nullopt, 300},
-      {{"-idle", "1"}, false, false, std::nullopt, 1},
-      {{"-idle", "86400", "-idle", "007"}, false, false, std::nullopt, 7},
+      {{}, false, false, false, std::nullopt},
+      {{"-wayland"}, true, false, false, std::nullopt},
+      {{"-wayland", "-speed", "180"}, true, false, false, std::nullopt},
+      {{"-wayland", "-background"}, true, true, false, std::nullopt},
+      {{"-background", "-wayland"}, true, true, false, std::nullopt},
+      {{"-background"}, true, true, false, std::nullopt},  // asks for Wayland as clearly as -wayland
+      {{"-display", ":3"}, false, false, true, std::nullopt},
+      {{"-scale", "2"}, false, false, false, 200},
+      {{"-scale", "1.3"}, false, false, false, 125},
+      {{"-scale", ".5"}, false, false, false, 100},
+      {{"-scale", "2.25"}, false, false, false, 250},  // a tie goes up
+      {{"-scale", "9"}, false, false, false, 300},
+      {{"-wayland", "-scale", "1.75"}, true, false, false, 175},
+      {{"-wayland", "-idle", "300"}, true, false, false, std::nullopt, 300},
+      {{"-idle", "1"}, false, false, false, std::nullopt, 1},
+      {{"-idle", "86400", "-idle", "007"}, false, false, false, std::nullopt, 7},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Joined(c.args));
     const ParseResult result = ParseOptions(c.args, nullptr);
     ASSERT_TRUE(result.options) << result.error;
     EXPECT_EQ(result.options->wayland, c.wayland);
+    EXPECT_EQ(result.options->background, c.background);
     EXPECT_EQ(result.options->displayGiven, c.displayGiven);
     EXPECT_EQ(result.options->scale, c.scale);
     EXPECT_EQ(result.options->idleSeconds, c.idleSeconds);
