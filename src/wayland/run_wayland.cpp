@@ -352,6 +352,12 @@ int RunWayland(const LinuxOptions& options, const EndingSignals& signals) {
   // first drawing, so a desktop without an idle source sees nothing drawn.
   const std::unique_ptr<IdleWatch> idle =
       options.idleSeconds ? MakeIdleWatch(display, *options.idleSeconds * 1000) : nullptr;
+  // When the session bus goes, a compositor that lives on it (GNOME) goes soon after: the bus
+  // is the cause to name, if it has gone too.
+  const auto gone = [&]() {
+    if (idle) idle->Dispatch();
+    CompositorGone(display);
+  };
   // Input ends the program, or with -idle hides the rain until the seat is idle again.
   const auto inputEnds = [&] {
     if (!overlay.Ended()) return false;
@@ -362,13 +368,13 @@ int RunWayland(const LinuxOptions& options, const EndingSignals& signals) {
 
   pollfd waits[3] = {{wl_display_get_fd(display), POLLIN, 0}, {signals.Descriptor(), POLLIN, 0}, {-1, 0, 0}};
   for (;;) {
-    if (wl_display_dispatch_pending(display) < 0) CompositorGone(display);
+    if (wl_display_dispatch_pending(display) < 0) gone();
     if (idle) idle->Dispatch();
     if (inputEnds()) return 0;
     if (idle && idle->TakeIdled()) overlay.Show();
     overlay.ApplyChanges();
     // A field is built only after its black frame has left, so the output is covered at once.
-    if (wl_display_flush(display) < 0 && errno != EAGAIN) CompositorGone(display);
+    if (wl_display_flush(display) < 0 && errno != EAGAIN) gone();
     if (overlay.BuildFields()) continue;
     int wait = overlay.Poll();
     if (idle) {
@@ -384,7 +390,7 @@ int RunWayland(const LinuxOptions& options, const EndingSignals& signals) {
     if (wl_display_flush(display) < 0) {
       if (errno != EAGAIN) {
         wl_display_cancel_read(display);
-        CompositorGone(display);
+        gone();
       }
       unsent = true;
     }
@@ -398,10 +404,10 @@ int RunWayland(const LinuxOptions& options, const EndingSignals& signals) {
       return 0;
     }
     if (waits[0].revents & POLLIN) {
-      if (wl_display_read_events(display) < 0) CompositorGone(display);
+      if (wl_display_read_events(display) < 0) gone();
     } else {
       wl_display_cancel_read(display);
-      if (waits[0].revents & (POLLERR | POLLHUP)) CompositorGone(display);
+      if (waits[0].revents & (POLLERR | POLLHUP)) gone();
     }
   }
 }

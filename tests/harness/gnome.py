@@ -73,6 +73,11 @@ class GnomeShell:
             wait_for(self._overview_active, timeout=START_TIMEOUT, what="the overview to open")
             self.key(KEY_ESC)
             wait_for(lambda: not self._overview_active(), timeout=START_TIMEOUT, what="the overview to close")
+            # The seat gains its pointer with the first pointer event: a client started later
+            # then has one from its start, as on a desktop with a mouse.
+            self.move(1, 0)
+            wait_for(lambda: "pointer" in self._seat_capabilities(), timeout=START_TIMEOUT,
+                     what="the seat to have a pointer")
         except BaseException:
             self.stop()
             raise
@@ -92,6 +97,11 @@ class GnomeShell:
         import dbus
         shell = self.connection.get_object("org.gnome.Shell", "/org/gnome/Shell")
         return bool(shell.Get("org.gnome.Shell", "OverviewActive", dbus_interface=dbus.PROPERTIES_IFACE))
+
+    def _seat_capabilities(self):
+        found = subprocess.run(["wayland-info"], env=self.env(), capture_output=True, text=True,
+                               timeout=STOP_TIMEOUT, check=False).stdout
+        return " ".join(line for line in found.splitlines() if "capabilities:" in line)
 
     def _start_input(self):
         self.input = subprocess.Popen([sys.executable, str(INPUT_HELPER), self.session_bus.address],
