@@ -12,6 +12,7 @@ its virtual devices live only as long as the bus connection that made them."""
 import grp
 import os
 import pwd
+import select
 import shutil
 import subprocess
 import sys
@@ -99,8 +100,11 @@ class GnomeShell:
         return bool(shell.Get("org.gnome.Shell", "OverviewActive", dbus_interface=dbus.PROPERTIES_IFACE))
 
     def _seat_capabilities(self):
-        found = subprocess.run(["wayland-info"], env=self.env(), capture_output=True, text=True,
-                               timeout=STOP_TIMEOUT, check=False).stdout
+        try:
+            found = subprocess.run(["wayland-info"], env=self.env(), capture_output=True, text=True,
+                                   timeout=STOP_TIMEOUT, check=False).stdout
+        except subprocess.TimeoutExpired:   # a busy machine: asked again
+            return ""
         return " ".join(line for line in found.splitlines() if "capabilities:" in line)
 
     def _start_input(self):
@@ -110,6 +114,9 @@ class GnomeShell:
         self._answer("ready")
 
     def _answer(self, expected):
+        ready, _, _ = select.select([self.input.stdout], [], [], START_TIMEOUT)
+        if not ready:
+            raise TimeoutError(f"the input helper said nothing for {START_TIMEOUT} s")
         line = self.input.stdout.readline().strip()
         if line != expected:
             raise RuntimeError(f"the input helper said {line!r}: {self.input.stderr.read() if not line else ''}")
