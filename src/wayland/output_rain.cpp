@@ -110,7 +110,9 @@ void OutputRain::Rebuild(const SurfaceSize& size, const BufferLayout& layout) {
 }
 
 bool OutputRain::BuildFieldIfDue() {
-  if (!fieldDue) return false;
+  // Not before the black frame is on screen: a compositor may tell the surface's true scale only
+  // once it shows on an output (KWin does), and a field built before would be built in vain.
+  if (!fieldDue || frame) return false;
   fieldDue = false;
   field = std::make_unique<Vellix>(*picture, sheets, picture->Width(), picture->Height(), drawnLayout->sheetStep);
   ConfigureRainField(*field, args);

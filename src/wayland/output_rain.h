@@ -1,7 +1,7 @@
 // The rain on one output: an opaque surface whose role (SurfaceRole: an overlay, the background,
 // a window) the owner chooses. It draws once the compositor has configured it: a black frame at
-// once, the rain field after (building the sheets takes a moment), then each step's changed
-// cells through one of its shared-memory buffers that the compositor has released. A new size
+// once, the rain field once that frame is shown (building the sheets takes a moment), then each
+// step's changed cells through one of its shared-memory buffers that the compositor has released. A new size
 // or scale is collected, not applied, until the owner says the output's description is whole
 // (ApplyChanges), so a change that comes in several events rebuilds the rain once.
 #pragma once
@@ -61,7 +61,7 @@ class OutputRain final : private SurfaceRole::Events {
   bool WasConfigured() const { return configured; }
   wl_surface* Surface() const { return surface.get(); }
 
-  // Builds the rain field once a black frame has been sent; true when it did.
+  // Builds the rain field once the black frame has been shown; true when it did.
   bool BuildFieldIfDue();
   // Steps the field when its pacer is due and shows what changed. Returns the tick count at
   // which to poll again, or nothing when only an event can bring more to do.

@@ -248,11 +248,13 @@ class Overlay {
     return nullptr;
   }
 
-  // The output is telling something new: its rain waits for the done event that completes it.
+  // The output is telling something new: its rain waits for the done event that completes it
+  // (an output of version 1 sends none: its rain never waits).
   template <typename Proxy>
   Output* Changing(Proxy* proxy) {
     Output* output = FindOutput(proxy);
-    if (output) output->changing = true;
+    if (output && wl_output_get_version(output->output.get()) >= WL_OUTPUT_DONE_SINCE_VERSION)
+      output->changing = true;
     return output;
   }
 

@@ -26,6 +26,7 @@ BAD_LINES = [
     (["-root"], "lumivex: -wayland cannot go with -root"),
     (["-window-id", "0x400007"], "lumivex: -wayland cannot go with -window-id"),
     (["-idle", "0"], "lumivex: -idle: '0' is not a number of seconds from 1 to 86400"),
+    (["-background", "-root"], "lumivex: -background cannot go with -root"),
 ]
 
 

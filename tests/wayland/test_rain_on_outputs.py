@@ -1,9 +1,13 @@
 """The rain as the overlay shows it: on every output, in cells of the glyph sheet tinted with the
 colours given on the command line (the very cells and tints the X11 backend draws), changing
 from shot to shot; on an output created while it runs as well, also when there was none at the
-start; and at an output's scale 2 in the cells of the sheet made at that scale."""
+start; and at an output's scale 2 in the cells of the sheet made at that scale, rebuilt once
+when the scale changes."""
 
-from conftest import OUTPUT_SIZE, ROOT, Desk, Sway, stop_all, wait_for
+import re
+import subprocess
+
+from conftest import LUMIVEX, OUTPUT_SIZE, ROOT, Desk, Sway, stop_all, wait_for
 from rain_cells import BLACK, DARK_COLOR, LIGHT_COLOR, NORMAL_COLOR, load_glyphs
 
 # Colours of our own (0x00BBGGRR) and busy settings: every cell kind shows within seconds.
@@ -70,3 +74,33 @@ def test_without_an_output_it_waits_for_one():
     finally:
         stop_all(desk)
         sway.stop()
+
+
+def test_a_scale_change_rebuilds_the_rain_once(desk, tmp_path):
+    # sway tells a new scale in several events, the surface's configure among them: the rain is
+    # rebuilt once they are all in, in two new buffers, not first at the old scale as well. The
+    # client's requests are read from libwayland's log of them.
+    log_path = tmp_path / "requests.log"
+    before = set(desk.sway.outputs())
+    desk.sway.swaymsg("create_output")
+    name = wait_for(lambda: set(desk.sway.outputs()) - before, timeout=60, what="a new output").pop()
+    with open(log_path, "wb") as log:
+        process = subprocess.Popen([str(LUMIVEX), "-wayland", "-speed", "200"],
+                                   env=dict(desk.sway.env(), WAYLAND_DEBUG="client"),
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=log)
+    try:
+        desk.reading([NORMAL_COLOR, LIGHT_COLOR], lambda r: r.glyph_cells() >= 50, "rain at scale 1", output=name)
+        mark = log_path.stat().st_size
+        desk.sway.swaymsg("output", name, "scale", "2")
+        desk.reading([NORMAL_COLOR, LIGHT_COLOR], lambda r: r.glyph_cells() >= 20, "rain at scale 2", output=name,
+                     glyphs=load_glyphs(ROOT / "res" / "index_200.bmp", (20, 30)), cell_size=(20, 30))
+        with open(log_path, "rb") as log:
+            log.seek(mark)
+            requests = log.read().decode(errors="replace")
+        buffers = re.findall(r"create_buffer\(new id wl_buffer@\d+, 0, (\d+), (\d+),", requests)
+        assert buffers == [("800", "600")] * 2, buffers
+        assert re.findall(r"set_buffer_scale\((\d+)\)", requests) == ["2"]
+        assert process.poll() is None
+    finally:
+        process.kill()
+        process.wait(timeout=30)
