@@ -11,7 +11,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(command_line_fuzz settings_load_fuzz glyph_sheet_fuzz rain_field_fuzz)
+[ ${#targets[@]} -eq 0 ] && targets=(command_line_fuzz settings_load_fuzz glyph_sheet_fuzz rain_field_fuzz linux_options_fuzz
+                                  xft_dpi_fuzz)
 
 out=build/fuzz
 mkdir -p "$out/artifacts"

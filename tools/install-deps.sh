@@ -12,7 +12,8 @@ packages=(
   xvfb xdotool x11-utils imagemagick libx11-6 xrestop
   libx11-dev
   libwayland-dev sway grim wtype swayidle strace
-  kwin-wayland plasma-wayland-protocols wayland-protocols wayland-utils dbus python3-dbus zenity
+  wayland-protocols zenity
+  kwin-wayland plasma-wayland-protocols wayland-utils dbus python3-dbus
   libsystemd-dev gnome-shell mutter
   python3 python3-pytest python3-pil
   fonts-ipafont-gothic

@@ -11,13 +11,15 @@ which KWin offers only to clients of its own user: `as_user` runs the input help
 import grp
 import os
 import pwd
+import select
 import shutil
 import signal
 import subprocess
 import tempfile
-import threading
+import time
 from pathlib import Path
 
+import dbus
 from PIL import Image
 
 from winenv import wait_for
@@ -25,6 +27,7 @@ from winenv import wait_for
 KWIN = Path("/usr/bin/kwin_wayland")
 SOCKET = "wayland-kwin"
 STOP_TIMEOUT = 30
+SHOT_TIMEOUT = 60
 START_TIMEOUT = 120
 USER, GROUP = "nobody", "nogroup"
 
@@ -54,8 +57,9 @@ def _as_user():
 
 
 class KWin:
-    """One headless KWin with `outputs` outputs of `size` device pixels at `scale`. `env()`
-    gives the variables a client needs to reach it."""
+    """One headless KWin with `outputs` outputs of `size` device pixels at `scale` (KWin is told
+    the size in logical pixels: `size` / `scale`). `env()` gives the variables a client needs to
+    reach it."""
 
     def __init__(self, size=(1024, 768), scale=1.0, outputs=1):
         self.size = size
@@ -77,7 +81,8 @@ class KWin:
                    "DBUS_SESSION_BUS_ADDRESS": self.bus_address, "XDG_SESSION_TYPE": "wayland",
                    "KWIN_SCREENSHOT_NO_PERMISSION_CHECKS": "1", "KWIN_WAYLAND_NO_PERMISSION_CHECKS": "1",
                    "LIBGL_ALWAYS_SOFTWARE": "1", "QT_QPA_PLATFORM": "offscreen"}
-            command = [str(program), "--virtual", "--width", str(size[0]), "--height", str(size[1]),
+            logical = [round(side / scale) for side in size]
+            command = [str(program), "--virtual", "--width", str(logical[0]), "--height", str(logical[1]),
                        "--scale", f"{scale:g}", "--output-count", str(outputs), "--socket", SOCKET,
                        "--no-lockscreen", "--no-global-shortcuts", "--no-kactivities"]
             with open(self.log, "wb") as log:
@@ -107,16 +112,19 @@ class KWin:
         return address
 
     def _connection(self):
-        import dbus
         if self._bus_connection is None:
             self._bus_connection = dbus.bus.BusConnection(self.bus_address)
         return self._bus_connection
 
     def _kwin_on_bus(self):
+        """KWin owns its name and its screenshot interface answers (the effect behind it loads
+        after the name is taken)."""
         try:
-            return bool(self._connection().name_has_owner("org.kde.KWin"))
-        except Exception:  # noqa: BLE001 - not up yet
+            shots = self._connection().get_object("org.kde.KWin", "/org/kde/KWin/ScreenShot2", introspect=False)
+            described = dbus.Interface(shots, "org.freedesktop.DBus.Introspectable").Introspect()
+        except dbus.exceptions.DBusException:
             return False
+        return "org.kde.KWin.ScreenShot2" in described
 
     def env(self, base=None):
         env = dict(os.environ if base is None else base)
@@ -138,27 +146,29 @@ class KWin:
 
     def shot(self, output=None):
         """A screenshot of one output (the first when None) in its device pixels, as RGB."""
-        import dbus
         screenshot = dbus.Interface(self._connection().get_object("org.kde.KWin", "/org/kde/KWin/ScreenShot2"),
                                     "org.kde.KWin.ScreenShot2")
         read_end, write_end = os.pipe()
-        data = []
-        reader = threading.Thread(target=lambda: data.append(_read_all(read_end)))
-        reader.start()
         try:
-            options = dbus.Dictionary({"native-resolution": True}, signature="sv")
-            if output is None:
-                facts = screenshot.CaptureActiveScreen(options, dbus.types.UnixFd(write_end))
-            else:
-                facts = screenshot.CaptureScreen(output, options, dbus.types.UnixFd(write_end))
-        finally:
+            # D-Bus passes KWin a copy of the write end; ours goes at once. KWin answers first and
+            # writes the pixels after, from a thread of its own.
+            passed = dbus.types.UnixFd(write_end)
             os.close(write_end)
-            reader.join(timeout=STOP_TIMEOUT)
+            options = dbus.Dictionary({"native-resolution": True}, signature="sv")
+            try:
+                if output is None:
+                    facts = screenshot.CaptureActiveScreen(options, passed, timeout=SHOT_TIMEOUT)
+                else:
+                    facts = screenshot.CaptureScreen(output, options, passed, timeout=SHOT_TIMEOUT)
+            finally:
+                os.close(passed.take())
+            width, height, stride = int(facts["width"]), int(facts["height"]), int(facts["stride"])
+            data = _read_exactly(read_end, stride * height, SHOT_TIMEOUT)
+        finally:
             os.close(read_end)
-        width, height, stride = int(facts["width"]), int(facts["height"]), int(facts["stride"])
         if int(facts["format"]) not in QIMAGE_32_BIT:
             raise RuntimeError(f"KWin's screenshot has the unexpected image format {int(facts['format'])}")
-        return Image.frombuffer("RGBX", (width, height), data[0], "raw", "BGRX", stride, 1).convert("RGB")
+        return Image.frombuffer("RGBX", (width, height), data, "raw", "BGRX", stride, 1).convert("RGB")
 
     @property
     def running(self):
@@ -183,13 +193,18 @@ class KWin:
         shutil.rmtree(self.folder, ignore_errors=True)
 
 
-def _read_all(fd):
-    chunks = []
-    while True:
-        chunk = os.read(fd, 1 << 20)
+def _read_exactly(fd, size, timeout):
+    """`size` bytes from the pipe `fd`, waiting at most `timeout` seconds for them."""
+    chunks, got = [], 0
+    deadline = time.monotonic() + timeout
+    while got < size:
+        ready, _, _ = select.select([fd], [], [], max(0.0, deadline - time.monotonic()))
+        chunk = os.read(fd, min(1 << 20, size - got)) if ready else b""
         if not chunk:
-            return b"".join(chunks)
+            raise RuntimeError(f"KWin's screenshot ended after {got} of {size} bytes")
         chunks.append(chunk)
+        got += len(chunk)
+    return b"".join(chunks)
 
 
 __all__ = ["KWin"]
