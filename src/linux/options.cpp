@@ -87,10 +87,11 @@ std::optional<std::int32_t> ParseScale(const std::string& text) {
 }
 
 std::optional<std::uint32_t> ParseIdleSeconds(const std::string& text) {
-  if (!IsDigits(text, 0, 10) || text.size() > 6) return std::nullopt;
-  const std::uint32_t seconds = static_cast<std::uint32_t>(std::stoul(text));
+  if (!IsDigits(text, 0, 10)) return std::nullopt;
+  std::uint64_t seconds = 0;  // stops growing past the limit, however many digits follow
+  for (const char digit : text) seconds = std::min<std::uint64_t>(seconds * 10 + (digit - '0'), kMaxIdleSeconds + 1);
   if (seconds < 1 || seconds > kMaxIdleSeconds) return std::nullopt;
-  return seconds;
+  return static_cast<std::uint32_t>(seconds);
 }
 
 std::optional<std::int32_t> ParseColour(const std::string& text) {

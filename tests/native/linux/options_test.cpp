@@ -172,6 +172,7 @@ TEST(LinuxOptionsTest, ScaleIdleAndWaylandOptions) {
       {{"-wayland", "-idle", "300"}, true, false, false, std::nullopt, 300},
       {{"-idle", "1"}, false, false, false, std::nullopt, 1},
       {{"-idle", "86400", "-idle", "007"}, false, false, false, std::nullopt, 7},
+      {{"-idle", "000000000000000086400"}, false, false, false, std::nullopt, 86400},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Joined(c.args));
