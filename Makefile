@@ -4,8 +4,8 @@
 # with ASan and UBSan: the native tests again, and the fuzz targets with their corpus replay);
 # `make dist` and `make deb` put the release files into build/dist, the package's program
 # built in build/deb with Debian's flags.
-# `make fuzz` runs every fuzz target for FUZZ_SECONDS; `make soak` runs the Wine soak for
-# SOAK_MINUTES (neither is part of `make test`).
+# `make fuzz` runs every fuzz target for FUZZ_SECONDS; `make soak` runs the Wine and Wayland
+# soaks for SOAK_MINUTES (neither is part of `make test`).
 
 BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc)

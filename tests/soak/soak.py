@@ -1,8 +1,9 @@
 """Soak: runs the full-screen saver at its heaviest settings and the settings dialog with a
 slider moved every second (so its preview is rebuilt every second), each in a Wine session of
-its own and at the same time, for --minutes. Every --every seconds it samples each process,
+its own, and the Linux program on Wayland (tests/soak/wayland_soak.py), all at the same time,
+for --minutes. Every --every seconds it samples each process,
 prints one table per run and a verdict: after the warm-up, does every figure stay flat (within
-1 % for memory, within a few objects for counts)? Exit code 0 when both runs stay up and flat,
+1 % for memory, within a few objects for counts)? Exit code 0 when all runs stay up and flat,
 1 when one ends or grows, 2 when the run is too short to judge: the first minute (or fifth)
 is a warm-up whose samples are not judged, and a verdict needs a few samples after it. A run
 asked for less than that is refused before it starts.
@@ -32,6 +33,12 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 from winenv import WineSession, wait_for  # noqa: E402
 from conftest import HELPER, SAVER, SAVER_CLASS, SETTINGS_CLASS, Helper, of_class  # noqa: E402
 
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import verdict  # noqa: E402
+from process_figures import unix_figures  # noqa: E402
+from verdict import (FLAT, JUDGED_SAMPLES, NOT_FLAT, TOO_SHORT, print_samples, shortest_run_seconds,  # noqa: E402,F401
+                     too_short)
+
 SETTINGS_KEY = r"HKLM\SOFTWARE\Orvanta\Lumivex"
 # The most work a step can get: 410 fallers (two cells each), 500 noise runs, 200 risers, every
 # 10 ms, and no erasers, so the screen fills and noise and risers always find lit cells.
@@ -45,30 +52,11 @@ FIGURES = (("private", "win private", True), ("working", "win working", True),
            ("rss_anon", "rss anon", True), ("fds", "fds", False),
            ("x_windows", "x windows", False), ("x_gcs", "x GCs", False),
            ("x_pixmaps", "x pixmaps", False), ("x_bytes", "x bytes", True))
-SLACK_OBJECTS = 3        # a few objects may come and go between two samples
-SLACK_FRACTION = 0.01    # memory: within 1 %
-WARM_UP_SECONDS = 60     # the first minute, or the first fifth of a longer run, settles
-WARM_UP_FRACTION = 0.2   # caches and heaps
-JUDGED_SAMPLES = 3       # the fewest samples after the warm-up that a verdict stands on
-FLAT, NOT_FLAT, TOO_SHORT = 0, 1, 2  # exit codes
 
 
 def parse_resources(answer):
     words = answer.split()
     return {words[i]: int(words[i + 1]) for i in range(0, len(words) - 1, 2)}
-
-
-def unix_figures(pid):
-    """Anonymous resident memory (bytes) and open descriptors of a Linux process."""
-    figures = {"rss_anon": -1, "fds": -1}
-    try:
-        for line in Path(f"/proc/{pid}/status").read_text().splitlines():
-            if line.startswith("RssAnon:"):
-                figures["rss_anon"] = int(line.split()[1]) * 1024
-        figures["fds"] = len(list(Path(f"/proc/{pid}/fd").iterdir()))
-    except OSError:
-        pass
-    return figures
 
 
 def x_figures(session, pid):
@@ -84,17 +72,6 @@ def x_figures(session, pid):
                           ("x_bytes", "total bytes")):
             figures[key] = max(0, figures[key]) + int(fields.get(name, 0))
     return figures
-
-
-def flat(values, memory):
-    """(verdict, spread) of the samples after the warm-up."""
-    if not values:
-        return "no samples", 0
-    if min(values) < 0 or max(values) == 0:
-        return "not counted", 0
-    spread = max(values) - min(values)
-    allowed = SLACK_FRACTION * values[0] if memory else SLACK_OBJECTS
-    return ("flat" if spread <= allowed else "GROWS" if values[-1] > values[0] else "moves"), spread
 
 
 class Run:
@@ -170,44 +147,8 @@ def soak(kind, minutes, every):
             helper.close()
 
 
-def warm_up_seconds(total):
-    return max(WARM_UP_SECONDS, WARM_UP_FRACTION * total)
-
-
-def shortest_run_seconds(every):
-    """The shortest run that leaves JUDGED_SAMPLES samples, `every` seconds apart, after its
-    warm-up."""
-    judged = JUDGED_SAMPLES * every
-    return max(WARM_UP_SECONDS + judged, judged / (1 - WARM_UP_FRACTION))
-
-
-def after_warm_up(run):
-    total = run.samples[-1][0] if run.samples else 0
-    return [values for at, values in run.samples if at >= warm_up_seconds(total)]
-
-
 def outcome(run, alive):
-    """FLAT, NOT_FLAT (a figure moves, or the program ended) or TOO_SHORT (too few samples
-    after the warm-up to say)."""
-    if not alive:
-        return NOT_FLAT
-    kept = after_warm_up(run)
-    if len(kept) < JUDGED_SAMPLES:
-        return TOO_SHORT
-    judged = [flat([v[name] for v in kept], memory)[0] for name, _, memory in FIGURES]
-    return FLAT if all(verdict in ("flat", "not counted") for verdict in judged) else NOT_FLAT
-
-
-def too_short(minutes, every):
-    """The refusal of a run shorter than the shortest useful one, or None."""
-    shortest = shortest_run_seconds(every)
-    if minutes * 60 >= shortest:
-        return None
-    return (f"soak: a {minutes:g}-minute run is too short to judge: its first "
-            f"{warm_up_seconds(minutes * 60):.0f} s are a warm-up whose samples are not judged, "
-            f"and a verdict needs {JUDGED_SAMPLES} samples (one every {every:g} s) after it. "
-            f"The shortest useful run is {shortest / 60:g} minutes "
-            f"(make soak SOAK_MINUTES={shortest / 60:g}).")
+    return verdict.outcome(run.samples, alive, FIGURES)
 
 
 def report(run, minutes, alive, moves):
@@ -215,20 +156,7 @@ def report(run, minutes, alive, moves):
              if run.name == "saver" else f"settings dialog /c, Density slider moved {moves} times")
     print(f"\n== {title}: {minutes:g} min, {len(run.samples)} samples, "
           f"{'still running' if alive else 'NOT RUNNING'} at the end")
-    print("memory in KiB; " + " | ".join(heading for _, heading, _ in FIGURES))
-    print(f"{'t (s)':>6} " + " ".join(f"{heading:>11}" for _, heading, _ in FIGURES))
-    for at, values in run.samples:
-        cells = [values[name] // 1024 if memory and values[name] > 0 else values[name]
-                 for name, _, memory in FIGURES]
-        print(f"{at:6.0f} " + " ".join(f"{cell:>11}" for cell in cells))
-    kept = after_warm_up(run)
-    print(f"after the warm-up of {warm_up_seconds(run.samples[-1][0] if run.samples else 0):.0f} s "
-          f"({len(kept)} samples):")
-    for name, heading, memory in FIGURES:
-        values = [v[name] for v in kept]
-        verdict, spread = flat(values, memory)
-        span = f"{min(values)} .. {max(values)}" if values else "-"
-        print(f"  {heading:12} {verdict:12} range {span}, spread {spread}")
+    print_samples(run.samples, FIGURES)
     sys.stdout.flush()
 
 
@@ -244,11 +172,12 @@ def main():
         return TOO_SHORT
     if args.run:
         return soak(args.run, args.minutes, args.every)
-    # Both runs at once, each in a process (and Wine session) of its own.
-    children = [subprocess.Popen([sys.executable, __file__, "--run", kind, "--minutes",
-                                  str(args.minutes), "--every", str(args.every)],
+    # The three runs at once, each in a process (and Wine session or compositor) of its own.
+    wayland = Path(__file__).resolve().parent / "wayland_soak.py"
+    runs = [[__file__, "--run", "saver"], [__file__, "--run", "dialog"], [str(wayland)]]
+    children = [subprocess.Popen([sys.executable, *run, "--minutes", str(args.minutes), "--every", str(args.every)],
                                  stdout=subprocess.PIPE, text=True)
-                for kind in ("saver", "dialog")]
+                for run in runs]
     codes = []
     for child in children:
         output, _ = child.communicate()

@@ -1,5 +1,6 @@
 """The soak's verdict: a run too short to judge says so and never reads as a leak, and a run
-asked for less than the shortest useful length is refused before any Wine session starts."""
+asked for less than the shortest useful length is refused before any Wine session starts; the
+Wayland soak judges each state of the outputs by its later visits."""
 
 import subprocess
 import sys
@@ -9,6 +10,7 @@ import pytest
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import soak  # noqa: E402
+import wayland_soak  # noqa: E402
 
 STEADY = {name: 1000 for name, _, _ in soak.FIGURES}
 
@@ -55,3 +57,35 @@ def test_the_shortest_useful_run_is_accepted_and_leaves_enough_samples():
         assert soak.too_short(shortest / 60 - 0.1, every) is not None
         run = FakeRun(samples(int(shortest - every), every))  # the loop's last sample
         assert soak.outcome(run, True) == soak.FLAT
+
+
+
+def wayland_samples(seconds, grow_per_visit=0, heap_step=0, new_output_at=None, every=10):
+    """Samples of the Wayland soak and their states: the scale alternates every 30 s and an
+    output may come at `new_output_at`; the heap keeps `heap_step` more from the first visit to
+    the largest state (scale 2 with the most outputs) on, and may grow on every visit (a leak)."""
+    taken, states, largest_seen = [], [], False
+    for at in range(0, seconds + 1, every):
+        visit = at // 30
+        outputs = 2 if new_output_at is not None and at >= new_output_at else 1
+        state = f"scale {2 if visit % 2 else 1}, {outputs} outputs"
+        largest_seen = largest_seen or (visit % 2 == 1 and outputs == (1 if new_output_at is None else 2))
+        rss = 1_000_000 + (heap_step if largest_seen else 0) + grow_per_visit * visit
+        taken.append((at, {**{name: 1000 for name, _, _ in wayland_soak.FIGURES}, "rss_anon": rss}))
+        states.append(state)
+    return taken, states
+
+
+WAYLAND_CASES = {
+    "steady": (wayland_samples(300), soak.FLAT),
+    "the heap keeps what a new largest state needed": (
+        wayland_samples(400, heap_step=500_000, new_output_at=120), soak.FLAT),
+    "memory grows on every visit": (wayland_samples(300, grow_per_visit=50_000), soak.NOT_FLAT),
+    "too few later visits": (wayland_samples(70), soak.TOO_SHORT),
+}
+
+
+@pytest.mark.parametrize("taken, expected", WAYLAND_CASES.values(), ids=WAYLAND_CASES.keys())
+def test_the_wayland_soak_judges_each_state_of_the_outputs_on_its_later_visits(taken, expected):
+    samples_taken, states = taken
+    assert wayland_soak.outcome(samples_taken, states, True) == expected

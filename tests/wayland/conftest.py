@@ -24,6 +24,9 @@ POINTER_HELPER = Path(os.environ.get("LUMIVEX_POINTER_HELPER",
                                      ROOT / "build" / "native" / "tests" / "wayland" / "pointer_helper"))
 OUTPUT_SIZE = (800, 600)
 RAIN_TIMEOUT = 60
+# Lasting long enough to tell "not ended" from "not ended yet": what ends lumivex is handled
+# within milliseconds of its coming.
+STILL_RUNNING_SECONDS = 2
 # How long a new input device is left on the seat before its first event, so the client can
 # bind the keyboard or pointer the device gives the seat (else the event can go to nobody).
 DEVICE_PAUSE_MS = 600
@@ -59,6 +62,15 @@ class Desk:
         self.sway.run(str(POINTER_HELPER), str(DEVICE_PAUSE_MS), *map(str, events))
 
 
+def still_running(lumivex, seconds=STILL_RUNNING_SECONDS):
+    """True when `lumivex` is still running `seconds` from now."""
+    try:
+        lumivex.process.wait(timeout=seconds)
+    except Exception:  # noqa: BLE001 - the time-out is the outcome wanted
+        return True
+    return False
+
+
 def stop_all(desk):
     for process in desk.started:
         process.stop()
@@ -87,5 +99,5 @@ def desk(sway):
         stop_all(desk)
 
 
-__all__ = ["Desk", "EXIT_TIMEOUT", "LUMIVEX", "OUTPUT_SIZE", "RAIN_TIMEOUT", "ROOT", "Sway", "signal", "stop_all",
-           "wait_for"]
+__all__ = ["Desk", "EXIT_TIMEOUT", "LUMIVEX", "OUTPUT_SIZE", "RAIN_TIMEOUT", "ROOT", "Sway", "signal",
+           "still_running", "stop_all", "wait_for"]

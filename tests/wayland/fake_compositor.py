@@ -224,13 +224,3 @@ def lumivex_on_fake(program, globals_, args=("-wayland",), **fake_options):
         lumivex.stop()
         fake.close()
         shutil.rmtree(folder, ignore_errors=True)
-
-
-def still_running(lumivex, seconds=2):
-    """Lasting long enough to tell "not ended" from "not ended yet": what ends lumivex is
-    handled within milliseconds of its coming."""
-    try:
-        lumivex.process.wait(timeout=seconds)
-    except Exception:  # noqa: BLE001 - the time-out is the outcome wanted
-        return True
-    return False

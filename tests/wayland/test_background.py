@@ -7,8 +7,7 @@ import json
 import signal
 import subprocess
 
-from conftest import EXIT_TIMEOUT, RAIN_TIMEOUT, wait_for
-from fake_compositor import still_running
+from conftest import EXIT_TIMEOUT, RAIN_TIMEOUT, still_running, wait_for
 from rain_cells import LIGHT_COLOR, NORMAL_COLOR, CellReader, wait_for_reading
 
 DESIGN = [NORMAL_COLOR, LIGHT_COLOR]

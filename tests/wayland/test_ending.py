@@ -10,25 +10,14 @@ import time
 
 import pytest
 
-from conftest import EXIT_TIMEOUT, OUTPUT_SIZE, Desk, Sway, stop_all, wait_for
+from conftest import EXIT_TIMEOUT, OUTPUT_SIZE, Desk, Sway, still_running, stop_all, wait_for
 from rain_cells import LIGHT_COLOR, NORMAL_COLOR
 
 DESIGN = [NORMAL_COLOR, LIGHT_COLOR]
-# Lasting long enough to tell "not ended" from "not ended yet": a closing input is handled as
-# soon as the compositor passes it on, within milliseconds.
-STILL_RUNNING_SECONDS = 2
 
 
 def rain_shows(desk):
     desk.reading(DESIGN, lambda r: r.glyph_cells() >= 20, "rain on the output")
-
-
-def still_running_after(lumivex, seconds):
-    try:
-        lumivex.process.wait(timeout=seconds)
-    except Exception:  # noqa: BLE001 - the time-out is the outcome wanted
-        return True
-    return False
 
 
 @pytest.mark.parametrize("events, ends", [
@@ -50,7 +39,7 @@ def test_input(desk, events, ends):
     if ends:
         assert lumivex.wait_exit() == (0, "")
     else:
-        assert still_running_after(lumivex, STILL_RUNNING_SECONDS), lumivex.wait_exit()
+        assert still_running(lumivex), lumivex.wait_exit()
 
 
 @pytest.mark.parametrize("ending", [signal.SIGTERM, signal.SIGINT, signal.SIGHUP], ids=lambda s: s.name)
@@ -89,7 +78,7 @@ def test_a_key_held_before_it_starts_ends_nothing_when_released(desk):
         lumivex = desk.start("-speed", "200")
         rain_shows(desk)
         holder.wait(timeout=EXIT_TIMEOUT)     # x released, the keyboard gone
-        assert still_running_after(lumivex, STILL_RUNNING_SECONDS), lumivex.wait_exit()
+        assert still_running(lumivex), lumivex.wait_exit()
     finally:
         if holder.poll() is None:
             holder.kill()

@@ -4,9 +4,8 @@ compositor never took it; lumivex runs on, on the outputs left or waiting for on
 1.7 can neither unplug nor disable an output, so a stand-in compositor plays it, and the test
 reads the requests lumivex sends it."""
 
-from conftest import LUMIVEX, wait_for
-from fake_compositor import (BASE_GLOBALS, GET_LAYER_SURFACE, LAYER_SURFACE_DESTROY, OUTPUT_RELEASE,
-                             lumivex_on_fake, still_running)
+from conftest import LUMIVEX, still_running, wait_for
+from fake_compositor import BASE_GLOBALS, GET_LAYER_SURFACE, LAYER_SURFACE_DESTROY, OUTPUT_RELEASE, lumivex_on_fake
 
 TWO_OUTPUTS = BASE_GLOBALS + [(4, "wl_output", 4), (5, "wl_output", 4)]
 

@@ -7,8 +7,8 @@ import struct
 
 import pytest
 
-from conftest import EXIT_TIMEOUT, LUMIVEX, wait_for
-from fake_compositor import BASE_GLOBALS, SET_BUFFER_SCALE, lumivex_on_fake, still_running
+from conftest import EXIT_TIMEOUT, LUMIVEX, still_running, wait_for
+from fake_compositor import BASE_GLOBALS, SET_BUFFER_SCALE, lumivex_on_fake
 
 ONE_OUTPUT = BASE_GLOBALS + [(4, "wl_output", 4)]
 FRACTIONAL = [(6, "wp_fractional_scale_manager_v1", 1)]
