@@ -18,7 +18,9 @@ ToplevelRole::ToplevelRole(xdg_wm_base* shell, xdg_activation_v1* activation, co
       toplevel(xdg_surface_get_toplevel(shellSurface.get())) {
   static const xdg_surface_listener surfaceListener = {&ToplevelRole::SurfaceConfigure};
   xdg_surface_add_listener(shellSurface.get(), &surfaceListener, this);
-  static const xdg_toplevel_listener toplevelListener = {&ToplevelRole::ToplevelConfigure, &ToplevelRole::Close};
+  // Bound at version 1: the events of later versions never come.
+  static const xdg_toplevel_listener toplevelListener = {&ToplevelRole::ToplevelConfigure, &ToplevelRole::Close,
+                                                         nullptr, nullptr};
   xdg_toplevel_add_listener(toplevel.get(), &toplevelListener, this);
   xdg_toplevel_set_title(toplevel.get(), "Lumivex");
   xdg_toplevel_set_app_id(toplevel.get(), "lumivex");
