@@ -21,6 +21,7 @@ stays flat, 1 when it ends or a figure grows, 2 when too few samples follow the 
 """
 
 import argparse
+import os
 import re
 import subprocess
 import sys
@@ -38,7 +39,7 @@ from verdict import (FLAT, JUDGED_SAMPLES, NOT_FLAT, TOO_SHORT, after_warm_up, j
                      print_table, print_verdicts, too_short, warm_up_seconds)
 from winenv import wait_for  # noqa: E402
 
-LUMIVEX = ROOT / "build" / "native" / "lumivex"
+LUMIVEX = Path(os.environ.get("LUMIVEX_PROGRAM", ROOT / "build" / "native" / "lumivex"))
 HEAVIEST = ["-speed", "200", "-density", "200", "-balance", "100", "-noise", "500", "-inversion", "200"]
 OUTPUT_SIZE = (800, 600)
 SWITCHED_OUTPUT = "HEADLESS-1"
