@@ -74,7 +74,7 @@ class KWin:
                                                 stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
             socket = self.folder / SOCKET
             wait_for(lambda: (socket.is_socket() and self._kwin_on_bus()) or self.process.poll() is not None,
-                     timeout=START_TIMEOUT, what="KWin to open its socket and take its bus name")
+                     timeout=START_TIMEOUT, what="KWin to open its socket and its screenshot interface")
             if self.process.poll() is not None:
                 raise RuntimeError("KWin did not start: " + self.log.read_text(errors="replace"))
         except BaseException:
