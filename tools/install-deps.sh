@@ -14,6 +14,7 @@ packages=(
   libwayland-dev sway grim wtype swayidle strace
   wayland-protocols zenity
   kwin-wayland plasma-wayland-protocols wayland-utils dbus python3-dbus
+  libsystemd-dev gnome-shell mutter
   python3 python3-pytest python3-pil
   fonts-ipafont-gothic
   nsis osslsigncode openssl python3-pefile python3-yaml

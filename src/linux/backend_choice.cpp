@@ -10,7 +10,7 @@ bool IsSet(const char* value) { return value && *value; }
 }  // namespace
 
 Backend ChooseBackend(const LinuxOptions& options, const DisplayEnvironment& environment) {
-  if (options.wayland) return Backend::kWayland;
+  if (options.wayland || options.idleSeconds) return Backend::kWayland;
   if (options.target != DrawTarget::kOwnWindow || options.displayGiven) return Backend::kX11;
   const bool wayland = IsSet(environment.waylandDisplay) || IsSet(environment.waylandSocket);
   return wayland && !IsSet(environment.display) ? Backend::kWayland : Backend::kX11;

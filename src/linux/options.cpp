@@ -86,6 +86,14 @@ std::optional<std::int32_t> ParseScale(const std::string& text) {
   return ScaleStepForScale(value);
 }
 
+std::optional<std::uint32_t> ParseIdleSeconds(const std::string& text) {
+  if (!IsDigits(text, 0, 10)) return std::nullopt;
+  std::uint64_t seconds = 0;  // stops growing past the limit, however many digits follow
+  for (const char digit : text) seconds = std::min<std::uint64_t>(seconds * 10 + (digit - '0'), kMaxIdleSeconds + 1);
+  if (seconds < 1 || seconds > kMaxIdleSeconds) return std::nullopt;
+  return static_cast<std::uint32_t>(seconds);
+}
+
 std::optional<std::int32_t> ParseColour(const std::string& text) {
   if (text.size() != 7 || text[0] != '#' || !IsDigits(text, 1, 16)) return std::nullopt;
   const auto channel = [&text](std::size_t at) { return std::stoi(text.substr(at, 2), nullptr, 16); };
@@ -112,7 +120,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
       continue;
     }
     const SettingInfo* setting = SettingOfOption(option);
-    if (!setting && option != "-window-id" && option != "-display" && option != "-scale")
+    if (!setting && option != "-window-id" && option != "-display" && option != "-scale" && option != "-idle")
       return {std::nullopt, "unknown option '" + option + "'"};
     if (i + 1 == args.size()) return {std::nullopt, option + " needs a value"};
     const std::string& value = args[++i];
@@ -122,6 +130,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
     } else if (option == "-scale") {
       options.scale = ParseScale(value);
       if (!options.scale) return {std::nullopt, "-scale: '" + value + "' is not a scale (a number such as 1.5)"};
+    } else if (option == "-idle") {
+      options.idleSeconds = ParseIdleSeconds(value);
+      if (!options.idleSeconds)
+        return {std::nullopt, "-idle: '" + value + "' is not a number of seconds from 1 to " +
+                                  std::to_string(kMaxIdleSeconds)};
     } else if (option == "-window-id") {
       windowId = ParseWindowId(value);
       if (!windowId) return {std::nullopt, "-window-id: '" + value + "' is not a window id (decimal or 0x hex)"};
@@ -136,8 +149,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
     }
   }
   // Both name where to draw on an X display; a Wayland overlay has no window to name.
-  if (options.wayland && (root || windowId))
-    return {std::nullopt, std::string(options.background ? "-background" : "-wayland") + " cannot go with " +
+  // The wallpaper never goes; the saver comes and goes: they cannot be one program.
+  if (options.background && options.idleSeconds) return {std::nullopt, "-idle cannot go with -background"};
+  if ((options.wayland || options.idleSeconds) && (root || windowId))
+    return {std::nullopt, std::string(options.background ? "-background" : options.wayland ? "-wayland" : "-idle") +
+                              " cannot go with " +
                               (root ? "-root" : "-window-id")};
   // A window named on the command line is the more specific request, so it wins over -root.
   if (windowId) {
@@ -158,10 +174,13 @@ ParseResult ParseOptions(const std::vector<std::string>& args, const char* daemo
 std::string UsageText(const std::string& program) {
   std::ostringstream usage;
   usage << "usage: " << program
-        << " [-wayland [-background] | -root | -window-id ID] [-display NAME] [-scale S] [options]\n"
-        << "  -wayland        an overlay on every output of a Wayland compositor (layer shell)\n"
+        << " [-wayland [-background | -idle SECONDS] | -root | -window-id ID] [-display NAME] [-scale S] [options]\n"
+        << "  -wayland        an overlay on every output of a Wayland compositor (layer shell), or\n"
+        << "                  full-screen windows where it has none (GNOME)\n"
         << "  -background     Wayland: on the background layer of every output instead, under\n"
         << "                  the windows (a live wallpaper); input does not end it, a signal does\n"
+        << "  -idle SECONDS   Wayland: run until ended, with the rain after SECONDS without input\n"
+        << "                  and hidden again on input, as a screen saver of its own\n"
         << "  -root           draw into $XSCREENSAVER_WINDOW, or else the X root window: with no\n"
         << "                  screen-saver daemon, the desktop's background\n"
         << "  -window-id ID   draw into the X window ID (decimal or 0x hex)\n"

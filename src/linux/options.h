@@ -22,6 +22,9 @@ enum class DrawTarget {
 struct LinuxOptions {
   // -wayland: an overlay on every output of a Wayland compositor instead of an X11 window.
   bool wayland = false;
+  // -idle SECONDS: runs until ended, showing the rain whenever the seat has been idle that long
+  // and hiding it on input. Wayland only, so it asks for Wayland as -wayland does.
+  std::optional<std::uint32_t> idleSeconds;
   // -background: the rain on the background layer of every output instead, under the windows,
   // as a live wallpaper that input does not end. A Wayland request as clear as -wayland.
   bool background = false;
@@ -55,6 +58,10 @@ std::optional<std::uint32_t> ParseWindowId(const std::string& text);
 
 // A decimal number greater than 0 ("2", "1.3", ".5") taken to the nearest scale step.
 std::optional<std::int32_t> ParseScale(const std::string& text);
+
+// Whole seconds for -idle, 1 to kMaxIdleSeconds (a day).
+constexpr std::uint32_t kMaxIdleSeconds = 86400;
+std::optional<std::uint32_t> ParseIdleSeconds(const std::string& text);
 
 // "#RRGGBB" as 0x00BBGGRR.
 std::optional<std::int32_t> ParseColour(const std::string& text);

@@ -1,8 +1,8 @@
 // lumivex for Linux: the rain of the Windows saver as an X11 screen-saver module or as a
 // Wayland overlay that an idle daemon starts. Exit codes: 0 when a signal, input on the
 // overlay, the window's destruction or its closing ended it (or after -help), 1 when it cannot
-// run (no display, no such window, no layer shell, the compositor gone), 2 for a bad command
-// line.
+// run (no display, no such window, no shell to draw with, no idle source for -idle, the
+// compositor or the session bus gone), 2 for a bad command line.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>

@@ -1,5 +1,7 @@
 // The globals come from the registry at start and whenever an output comes or goes. The outputs'
-// surfaces and their rain live in OutputRain, the input that ends the overlay in SeatInput.
+// surfaces and their rain live in OutputRain, the input that ends the overlay in SeatInput. The
+// surfaces are layer-shell overlays where the compositor has a layer shell, else full-screen
+// windows (ToplevelRole); with -idle an IdleWatch shows them, and input hides them again.
 #include "wayland/run_wayland.h"
 
 #include <poll.h>
@@ -14,17 +16,26 @@
 
 #include "base/exception.h"
 #include "settings/configure_args.h"
+#include "wayland/idle_watch.h"
 #include "wayland/layer_role.h"
 #include "wayland/output_rain.h"
 #include "wayland/seat_input.h"
+#include "wayland/toplevel_role.h"
 #include "wayland/xdg_output_client.h"
 #include "wayland/wayland_objects.h"
 
 namespace {
 
-constexpr char kNoLayerShell[] =
-    "the Wayland compositor has no layer shell (zwlr_layer_shell_v1), which lumivex -wayland needs; "
-    "sway, Hyprland, river, wayfire, labwc and KDE Plasma have it, GNOME does not";
+constexpr char kNoShell[] =
+    "the Wayland compositor has neither a layer shell (zwlr_layer_shell_v1) nor xdg-shell (xdg_wm_base), "
+    "one of which lumivex -wayland needs";
+
+constexpr char kNoBackgroundLayer[] =
+    "the Wayland compositor has no layer shell (zwlr_layer_shell_v1), which lumivex -wayland -background needs";
+
+// Set (to anything) for tests only: full-screen windows even where a layer shell is offered,
+// so that path is tested on a compositor that has both.
+constexpr char kForceWindowsVariable[] = "LUMIVEX_TEST_FULLSCREEN_WINDOWS";
 
 // An output the compositor announced, what it has told of itself, and its rain once it has
 // told it all (its first done event).
@@ -47,11 +58,13 @@ struct Output {
 
 class Overlay {
  public:
+  // With -idle the overlay starts hidden, else shown.
   Overlay(wl_display* display, const LinuxOptions& options)
       : display(display),
         options(options),
         args(ConfigureArgsFrom(options.settings)),
-        layer(options.background ? RainLayer::Background : RainLayer::Overlay) {}
+        layer(options.background ? RainLayer::Background : RainLayer::Overlay),
+        shown(!options.idleSeconds) {}
   ~Overlay() {
     outputs.clear();
     seat.reset();
@@ -59,6 +72,8 @@ class Overlay {
     if (viewporter) wp_viewporter_destroy(viewporter);
     if (fractionalScale) wp_fractional_scale_manager_v1_destroy(fractionalScale);
     if (layerShell) zwlr_layer_shell_v1_destroy(layerShell);
+    if (activation) xdg_activation_v1_destroy(activation);
+    if (windowShell) xdg_wm_base_destroy(windowShell);
     if (shm) wl_shm_destroy(shm);
     if (compositor) wl_compositor_destroy(compositor);
     if (registry) wl_registry_destroy(registry);
@@ -72,13 +87,43 @@ class Overlay {
     wl_registry_add_listener(registry, &listener, this);
     if (wl_display_roundtrip(display) < 0) throw Exception("the Wayland compositor closed the connection");
     if (!compositor || !shm) throw Exception("the Wayland compositor offers no wl_compositor 4 or no wl_shm");
-    if (!layerShell) throw Exception(kNoLayerShell);
+    if (layerShell && (layer == RainLayer::Background || !std::getenv(kForceWindowsVariable))) {
+      makeRole = LayerRole::Maker(layerShell, layer);
+    } else if (layer == RainLayer::Background) {
+      throw Exception(kNoBackgroundLayer);  // a window cannot stay under the others
+    } else if (windowShell) {
+      const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
+      activationToken = token ? token : "";
+      makeRole = ToplevelRole::Maker(windowShell, activation, activationToken, [this] { closeAsked = true; });
+    } else {
+      throw Exception(kNoShell);
+    }
     started = true;
     for (Output& output : outputs)
       if (output.described) ShowOn(output);
   }
 
-  bool Ended() const { return seat && seat->Ended(); }
+  // Input, or the compositor's request to close a window of ours, asks to end the showing.
+  bool Ended() const { return closeAsked || (seat && seat->Ended()); }
+
+  // Puts the rain on every output (-idle, once the seat is idle).
+  void Show() {
+    shown = true;
+    for (Output& output : outputs)
+      if (output.described) ShowOn(output);
+  }
+
+  // Takes the rain off every output, destroying its surfaces, so nothing of it stays drawn, and
+  // lets input end the next showing again.
+  void Hide() {
+    shown = false;
+    for (Output& output : outputs) {
+      output.rain.reset();
+      output.refused = false;
+    }
+    if (seat) seat->Rearm();
+    closeAsked = false;
+  }
 
   // Applies what the compositor told since the last call: each rain whose output has told all
   // of a change takes its new size and scale at once.
@@ -123,9 +168,9 @@ class Overlay {
   RainGlobals Globals() const { return {compositor, shm, fractionalScale, viewporter}; }
 
   void ShowOn(Output& output) {
-    if (!started || output.refused || output.rain) return;
-    output.rain = std::make_unique<OutputRain>(Globals(), LayerRole::Maker(layerShell, layer),
-                                               output.output.get(), output.view, options.scale, args);
+    if (!started || !shown || output.refused || output.rain) return;
+    output.rain = std::make_unique<OutputRain>(Globals(), makeRole, output.output.get(), output.view,
+                                               options.scale, args);
   }
 
   static void Global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
@@ -138,6 +183,12 @@ class Overlay {
       self->shm = Bind<wl_shm>(registry, name, wl_shm_interface, 1);
     } else if (kind == zwlr_layer_shell_v1_interface.name && !self->layerShell) {
       self->layerShell = Bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface, 1);
+    } else if (kind == xdg_wm_base_interface.name && !self->windowShell) {
+      self->windowShell = Bind<xdg_wm_base>(registry, name, xdg_wm_base_interface, 1);
+      static const xdg_wm_base_listener listener = {&Overlay::Ping};
+      xdg_wm_base_add_listener(self->windowShell, &listener, self);
+    } else if (kind == xdg_activation_v1_interface.name && !self->activation) {
+      self->activation = Bind<xdg_activation_v1>(registry, name, xdg_activation_v1_interface, 1);
     } else if (kind == wp_fractional_scale_manager_v1_interface.name && !self->fractionalScale) {
       self->fractionalScale =
           Bind<wp_fractional_scale_manager_v1>(registry, name, wp_fractional_scale_manager_v1_interface, 1);
@@ -155,6 +206,8 @@ class Overlay {
       self->AddOutput(name, version);
     }
   }
+
+  static void Ping(void*, xdg_wm_base* shell, std::uint32_t serial) { xdg_wm_base_pong(shell, serial); }
 
   template <typename T>
   static T* Bind(wl_registry* registry, std::uint32_t name, const wl_interface& interface, std::uint32_t version) {
@@ -260,12 +313,18 @@ class Overlay {
   wl_compositor* compositor = nullptr;
   wl_shm* shm = nullptr;
   zwlr_layer_shell_v1* layerShell = nullptr;
+  xdg_wm_base* windowShell = nullptr;       // for full-screen windows where there is no layer shell
+  xdg_activation_v1* activation = nullptr;  // may be null
+  std::string activationToken;              // XDG_ACTIVATION_TOKEN, until the first window spends it
+  SurfaceRoleMaker makeRole;                // chosen at the start
+  bool closeAsked = false;
   wp_fractional_scale_manager_v1* fractionalScale = nullptr;
   wp_viewporter* viewporter = nullptr;
   zxdg_output_manager_v1* xdgOutputManager = nullptr;
   std::unique_ptr<SeatInput> seat;  // none (or on the background): only a signal ends the rain
   std::list<Output> outputs;  // a list: rains keep pointers into it while others come and go
   bool started = false;
+  bool shown;
 };
 
 DisplayConnection Connect() {
@@ -291,16 +350,40 @@ int RunWayland(const LinuxOptions& options, const EndingSignals& signals) {
   wl_display* display = connection.get();
   Overlay overlay(display, options);
   overlay.Start();
+  // Made after the start, so a compositor without a layer shell is named as that; before the
+  // first drawing, so a desktop without an idle source sees nothing drawn.
+  const std::unique_ptr<IdleWatch> idle =
+      options.idleSeconds ? MakeIdleWatch(display, *options.idleSeconds * 1000) : nullptr;
+  // When the session bus goes, a compositor that lives on it (GNOME) goes soon after: the bus
+  // is the cause to name, if it has gone too.
+  const auto gone = [&]() {
+    if (idle) idle->Dispatch();
+    CompositorGone(display);
+  };
+  // Input ends the program, or with -idle hides the rain until the seat is idle again.
+  const auto inputEnds = [&] {
+    if (!overlay.Ended()) return false;
+    if (!idle) return true;
+    overlay.Hide();
+    return false;
+  };
 
-  pollfd waits[2] = {{wl_display_get_fd(display), POLLIN, 0}, {signals.Descriptor(), POLLIN, 0}};
+  pollfd waits[3] = {{wl_display_get_fd(display), POLLIN, 0}, {signals.Descriptor(), POLLIN, 0}, {-1, 0, 0}};
   for (;;) {
-    if (wl_display_dispatch_pending(display) < 0) CompositorGone(display);
-    if (overlay.Ended()) return 0;
+    if (wl_display_dispatch_pending(display) < 0) gone();
+    if (idle) idle->Dispatch();
+    if (inputEnds()) return 0;
+    if (idle && idle->TakeIdled()) overlay.Show();
     overlay.ApplyChanges();
     // A field is built only after its black frame has left, so the output is covered at once.
-    if (wl_display_flush(display) < 0 && errno != EAGAIN) CompositorGone(display);
+    if (wl_display_flush(display) < 0 && errno != EAGAIN) gone();
     if (overlay.BuildFields()) continue;
-    const int wait = overlay.Poll();
+    int wait = overlay.Poll();
+    if (idle) {
+      waits[2] = idle->Waiting();
+      const int idleWait = idle->MillisecondsToDispatch();
+      if (idleWait >= 0 && (wait < 0 || idleWait < wait)) wait = idleWait;
+    }
 
     // Events read meanwhile are handled, and their changes applied, before the wait.
     if (wl_display_prepare_read(display) != 0) continue;
@@ -309,12 +392,12 @@ int RunWayland(const LinuxOptions& options, const EndingSignals& signals) {
     if (wl_display_flush(display) < 0) {
       if (errno != EAGAIN) {
         wl_display_cancel_read(display);
-        CompositorGone(display);
+        gone();
       }
       unsent = true;
     }
     waits[0].events = POLLIN | (unsent ? POLLOUT : 0);
-    if (poll(waits, 2, wait) < 0 && errno != EINTR) {
+    if (poll(waits, 3, wait) < 0 && errno != EINTR) {
       wl_display_cancel_read(display);
       throw Exception(std::string("waiting for the Wayland compositor failed: ") + std::strerror(errno));
     }
@@ -323,10 +406,10 @@ int RunWayland(const LinuxOptions& options, const EndingSignals& signals) {
       return 0;
     }
     if (waits[0].revents & POLLIN) {
-      if (wl_display_read_events(display) < 0) CompositorGone(display);
+      if (wl_display_read_events(display) < 0) gone();
     } else {
       wl_display_cancel_read(display);
-      if (waits[0].revents & (POLLERR | POLLHUP)) CompositorGone(display);
+      if (waits[0].revents & (POLLERR | POLLHUP)) gone();
     }
   }
 }

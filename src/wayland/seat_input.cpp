@@ -13,10 +13,6 @@ SeatInput::~SeatInput() {
   leaveCheck.reset();
   if (keyboard) ReleaseKeyboard();
   if (pointer) ReleasePointer();
-  if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION)
-    wl_seat_release(seat);
-  else
-    wl_seat_destroy(seat);
 }
 
 void SeatInput::Capabilities(void* data, wl_seat* seat, std::uint32_t capabilities) {

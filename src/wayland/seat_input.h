@@ -26,6 +26,15 @@ class SeatInput {
 
   // Input has asked to end the overlay.
   bool Ended() const { return ended; }
+  // The overlay was hidden instead of ended (-idle): the next showing starts afresh, and the
+  // keyboard leaving the surfaces just destroyed ends nothing.
+  void Rearm() {
+    ended = false;
+    hadKeyboard = false;
+    hasKeyboard = false;
+    leaveCheck.reset();
+    rule.PointerLeft();
+  }
 
  private:
   static void Capabilities(void* data, wl_seat* seat, std::uint32_t capabilities);
@@ -55,7 +64,7 @@ class SeatInput {
   static void PointerAxisDiscrete(void* data, wl_pointer*, std::uint32_t, std::int32_t);
 
   wl_display* display;
-  wl_seat* seat;
+  SeatObject seat;
   wl_keyboard* keyboard = nullptr;
   bool hadKeyboard = false;   // the keyboard has been on one of our surfaces
   bool hasKeyboard = false;   // and is on one now

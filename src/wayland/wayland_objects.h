@@ -11,9 +11,11 @@
 #include "wayland/layer_shell_client.h"
 #include "wayland/viewporter_client.h"
 #include "wayland/xdg_output_client.h"
+#include "wayland/xdg_shell_client.h"
 
 struct WaylandDestroyer {
   void operator()(wl_display* display) const { wl_display_disconnect(display); }
+  void operator()(wl_registry* registry) const { wl_registry_destroy(registry); }
   void operator()(wl_surface* surface) const { wl_surface_destroy(surface); }
   void operator()(wl_region* region) const { wl_region_destroy(region); }
   void operator()(wl_callback* callback) const { wl_callback_destroy(callback); }
@@ -25,7 +27,15 @@ struct WaylandDestroyer {
     else
       wl_output_destroy(output);
   }
+  void operator()(wl_seat* seat) const {
+    if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION)
+      wl_seat_release(seat);
+    else
+      wl_seat_destroy(seat);
+  }
   void operator()(zwlr_layer_surface_v1* surface) const { zwlr_layer_surface_v1_destroy(surface); }
+  void operator()(xdg_surface* surface) const { xdg_surface_destroy(surface); }
+  void operator()(xdg_toplevel* toplevel) const { xdg_toplevel_destroy(toplevel); }
   void operator()(wp_fractional_scale_v1* scale) const { wp_fractional_scale_v1_destroy(scale); }
   void operator()(wp_viewport* viewport) const { wp_viewport_destroy(viewport); }
   void operator()(zxdg_output_v1* output) const { zxdg_output_v1_destroy(output); }
@@ -40,3 +50,4 @@ using RegionObject = WaylandObject<wl_region>;
 using CallbackObject = WaylandObject<wl_callback>;
 using BufferObject = WaylandObject<wl_buffer>;
 using PoolObject = WaylandObject<wl_shm_pool>;
+using SeatObject = WaylandObject<wl_seat>;

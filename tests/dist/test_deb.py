@@ -1,6 +1,6 @@
 """The Debian package `make deb` leaves in build/dist: its files and control fields, its program
-unpacked with dpkg-deb and run on a private Xvfb, its copyright file and manual page, and
-lintian's verdict on the whole (when lintian and man are installed)."""
+unpacked with dpkg-deb and run on a private Xvfb, its copyright file, manual page and GNOME
+autostart example, and lintian's verdict on the whole (when lintian and man are installed)."""
 
 import io
 import re
@@ -28,6 +28,7 @@ FILES = {
     "usr/share/man/man6/lumivex.6.gz": (0o644, None),
     "usr/share/doc/lumivex/copyright": (0o644, None),
     "usr/share/doc/lumivex/changelog.Debian.gz": (0o644, None),
+    "usr/share/doc/lumivex/examples/lumivex.desktop": (0o644, None),
     "usr/share/lintian/overrides/lumivex": (0o644, None),
 }
 
@@ -134,6 +135,16 @@ def options_of_help(unpacked):
     usage = subprocess.run([unpacked / "usr/bin/lumivex", "-help"], capture_output=True,
                            text=True, timeout=EXIT_TIMEOUT, check=True).stdout
     return sorted(set(re.findall(r"^\s+(-[a-z-]+)", usage, re.M)))
+
+
+def test_the_gnome_autostart_example_is_the_readmes_and_starts_the_idle_saver(unpacked):
+    example = (unpacked / "usr/share/doc/lumivex/examples/lumivex.desktop").read_text()
+    readme = (ROOT / "README.md").read_text()
+    block = re.search(r"\n\n((?:    .*\n)+)", readme[readme.index("### GNOME"):]).group(1)
+    assert example == "".join(line[4:] + "\n" for line in block.splitlines())
+    entry = dict(line.split("=", 1) for line in example.splitlines()[1:])
+    assert (example.splitlines()[0], entry["Type"], entry["Exec"]) == \
+        ("[Desktop Entry]", "Application", "lumivex -wayland -idle 300")
 
 
 @pytest.mark.skipif(shutil.which("man") is None, reason="man (man-db) is not installed")

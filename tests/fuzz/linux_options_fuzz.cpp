@@ -86,6 +86,14 @@ bool ExpectedScaleAccepted(const std::string& text) {
   return digit && dots <= 1 && nonZero;
 }
 
+// Whole seconds, 1 to a day, leading zeros allowed.
+std::optional<std::uint32_t> ExpectedIdleSeconds(const std::string& text) {
+  if (!AllFrom(text, 0, IsDigit)) return std::nullopt;
+  const std::string digits = Significant(text);
+  if (digits == "0" || !AtMost(digits, "86400")) return std::nullopt;
+  return static_cast<std::uint32_t>(std::stoul(digits));
+}
+
 bool IsStep(std::int32_t step) {
   for (const std::int32_t known : kScaleSteps) {
     if (step == known) return true;
@@ -99,6 +107,7 @@ void CheckValueReaders(const std::string& word) {
   const std::optional<std::int32_t> scale = ParseScale(word);
   FUZZ_CHECK(scale.has_value() == ExpectedScaleAccepted(word), "scale accepted against its rule");
   FUZZ_CHECK(!scale || IsStep(*scale), "scale is not one of the steps");
+  FUZZ_CHECK(ParseIdleSeconds(word) == ExpectedIdleSeconds(word), "idle seconds differ from their rule");
 
   // Each setting option with the word: colours as colours, numbers clamped into the range.
   for (const SettingInfo& setting : kSettings) {
@@ -136,6 +145,9 @@ void CheckWholeLine(const std::vector<std::string>& args, const std::optional<st
   }
   FUZZ_CHECK(options.target != DrawTarget::kWindowId || options.window != 0, "window id target without a window");
   FUZZ_CHECK(!options.wayland || options.target == DrawTarget::kOwnWindow, "a Wayland overlay with an X target");
+  FUZZ_CHECK(!options.idleSeconds || (options.target == DrawTarget::kOwnWindow && !options.background &&
+                                      *options.idleSeconds >= 1 && *options.idleSeconds <= kMaxIdleSeconds),
+             "-idle with an X target, with the wallpaper or out of its range");
   if (options.target == DrawTarget::kRoot && options.window != 0)
     FUZZ_CHECK(daemonWindow && ExpectedWindowId(*daemonWindow) == options.window,
                "root target names a window the daemon did not");

@@ -13,7 +13,6 @@ import os
 import pwd
 import select
 import shutil
-import signal
 import subprocess
 import tempfile
 import time
@@ -22,31 +21,15 @@ from pathlib import Path
 import dbus
 from PIL import Image
 
+from private_bus import PrivateBus
+from stopping import STOP_TIMEOUT, stop_process
 from winenv import wait_for
 
 KWIN = Path("/usr/bin/kwin_wayland")
 SOCKET = "wayland-kwin"
-STOP_TIMEOUT = 30
 SHOT_TIMEOUT = 60
 START_TIMEOUT = 120
 USER, GROUP = "nobody", "nogroup"
-
-# A session bus that lets any local user in: KWin runs as nobody, the tests that ask it for a
-# screenshot as whoever runs them.
-BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path={path}</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-"""
 
 # QImage formats KWin hands out: 32-bit words, blue in the lowest byte.
 QIMAGE_32_BIT = {4: "RGB32", 5: "ARGB32", 6: "ARGB32_Premultiplied"}
@@ -75,7 +58,8 @@ class KWin:
             program = self.folder / "kwin_wayland"
             shutil.copyfile(KWIN, program)     # the copy carries no file capability
             os.chmod(program, 0o755)
-            self.bus_address = self._start_bus(owner)
+            self.bus = PrivateBus(self.folder, "bus", owner, _as_user())
+            self.bus_address = self.bus.address
             self.log = self.folder / "kwin.log"
             env = {"PATH": "/usr/bin:/bin", "HOME": str(self.folder), "XDG_RUNTIME_DIR": str(self.folder),
                    "DBUS_SESSION_BUS_ADDRESS": self.bus_address, "XDG_SESSION_TYPE": "wayland",
@@ -96,20 +80,6 @@ class KWin:
         except BaseException:
             self.stop()
             raise
-
-    def _start_bus(self, owner):
-        config = self.folder / "bus.conf"
-        config.write_text(BUS_CONFIG.format(path=self.folder / "bus"))
-        os.chown(config, *owner)
-        self.bus = subprocess.Popen(_as_user() + ["dbus-daemon", f"--config-file={config}", "--print-address",
-                                                  "--nofork", "--nopidfile"],
-                                    env={"PATH": "/usr/bin:/bin", "HOME": str(self.folder)},
-                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                                    start_new_session=True)
-        address = self.bus.stdout.readline().decode().strip()
-        if not address:
-            raise RuntimeError("the session bus did not start")
-        return address
 
     def _connection(self):
         if self._bus_connection is None:
@@ -179,17 +149,9 @@ class KWin:
         if self._bus_connection is not None:
             self._bus_connection.close()
             self._bus_connection = None
-        for process in (self.process, self.bus):
-            if process is None or process.poll() is not None:
-                continue
-            process.send_signal(signal.SIGTERM)
-            try:
-                process.wait(timeout=STOP_TIMEOUT)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
-        if self.bus is not None and self.bus.stdout:
-            self.bus.stdout.close()
+        stop_process(self.process)
+        if self.bus is not None:
+            self.bus.stop()
         shutil.rmtree(self.folder, ignore_errors=True)
 
 

@@ -7,15 +7,14 @@ import grp
 import os
 import pwd
 import shutil
-import signal
 import subprocess
 import tempfile
 from pathlib import Path
 
+from stopping import STOP_TIMEOUT, stop_process
 from winenv import wait_for
 
 CONFIG = "xwayland disable\noutput * mode {width}x{height}\n"
-STOP_TIMEOUT = 30
 
 
 class Sway:
@@ -93,13 +92,7 @@ class Sway:
 
     def stop(self):
         """Ends sway (SIGTERM, then SIGKILL after a while) and removes its folder."""
-        if self.process is not None and self.process.poll() is None:
-            self.process.send_signal(signal.SIGTERM)
-            try:
-                self.process.wait(timeout=STOP_TIMEOUT)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        stop_process(self.process)
         shutil.rmtree(self.folder, ignore_errors=True)
 
 

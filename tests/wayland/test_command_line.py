@@ -1,7 +1,8 @@
 """What the Wayland backend answers before it draws: the X11 program's bad command lines are
 refused the same way with -wayland; -wayland with an X window target is refused; no Wayland
-display, or a compositor without the layer shell, ends it with 1 and one line that says which;
-and a bare lumivex in a Wayland session without X takes the overlay."""
+display, a compositor with neither a layer shell nor xdg-shell, or -idle where nothing tells the
+idle time, ends it with 1 and one line that says which; and a bare lumivex in a Wayland session
+without X takes the overlay."""
 
 import os
 import shutil
@@ -24,6 +25,7 @@ BAD_LINES = [
     (["-scale", "big"], "lumivex: -scale: 'big' is not a scale (a number such as 1.5)"),
     (["-root"], "lumivex: -wayland cannot go with -root"),
     (["-window-id", "0x400007"], "lumivex: -wayland cannot go with -window-id"),
+    (["-idle", "0"], "lumivex: -idle: '0' is not a number of seconds from 1 to 86400"),
     (["-background", "-root"], "lumivex: -background cannot go with -root"),
 ]
 
@@ -40,25 +42,39 @@ def test_a_bad_command_line_ends_it_with_2_and_the_usage(sway, args, first_line)
     assert "usage: lumivex" in result.stderr
 
 
-def test_no_display_or_no_layer_shell_ends_it_with_1_saying_which():
+NO_IDLE_SOURCE = ("lumivex: -idle: the Wayland compositor offers no idle notification (ext_idle_notifier_v1 or "
+                  "org_kde_kwin_idle) and GNOME's idle monitor (org.gnome.Mutter.IdleMonitor) is not on the "
+                  "session bus; on this desktop let an idle daemon such as swayidle or hypridle start "
+                  "lumivex -wayland")
+
+
+def test_no_display_no_shell_or_no_idle_source_ends_it_with_1_saying_which():
     folder = Path(tempfile.mkdtemp(prefix="lumivex-no-shell-"))
-    compositor = FakeCompositor(folder, "wayland-9", [(1, "wl_compositor", 4), (2, "wl_shm", 1)])
+    # Stand-in compositors: one with neither shell, one with a layer shell, a seat and no idle
+    # protocol; and no session bus (the runtime folder has none), so no GNOME idle monitor.
+    bare = FakeCompositor(folder, "wayland-9", [(1, "wl_compositor", 4), (2, "wl_shm", 1)])
+    shell = FakeCompositor(folder, "wayland-8", [(1, "wl_compositor", 4), (2, "wl_shm", 1),
+                                                 (3, "zwlr_layer_shell_v1", 1), (4, "wl_seat", 5)])
     try:
-        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET")}
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET", "DBUS_SESSION_BUS_ADDRESS")}
         env["XDG_RUNTIME_DIR"] = str(folder)
         cases = [
-            ({}, "lumivex: no Wayland display: cannot connect to 'wayland-0' (WAYLAND_DISPLAY)"),
-            ({"WAYLAND_DISPLAY": "wayland-5"}, "lumivex: no Wayland display: cannot connect to 'wayland-5' "
-                                               "(WAYLAND_DISPLAY)"),
-            ({"WAYLAND_DISPLAY": "wayland-9"}, "lumivex: the Wayland compositor has no layer shell "
-             "(zwlr_layer_shell_v1), which lumivex -wayland needs; sway, Hyprland, river, wayfire, labwc "
-             "and KDE Plasma have it, GNOME does not"),
+            ([], {}, "lumivex: no Wayland display: cannot connect to 'wayland-0' (WAYLAND_DISPLAY)"),
+            ([], {"WAYLAND_DISPLAY": "wayland-5"}, "lumivex: no Wayland display: cannot connect to 'wayland-5' "
+                                                   "(WAYLAND_DISPLAY)"),
+            ([], {"WAYLAND_DISPLAY": "wayland-9"}, "lumivex: the Wayland compositor has neither a layer shell "
+             "(zwlr_layer_shell_v1) nor xdg-shell (xdg_wm_base), one of which lumivex -wayland needs"),
+            (["-idle", "300"], {"WAYLAND_DISPLAY": "wayland-8"}, NO_IDLE_SOURCE),
         ]
-        for extra, line in cases:
-            result = run(["-wayland"], dict(env, **extra))
+        for args, extra, line in cases:
+            result = run(["-wayland", *args], dict(env, **extra))
             assert (result.returncode, result.stderr.strip()) == (1, line), extra
+        # Nothing was made to draw on before it ended.
+        assert not shell.requests_to(shell.bound["wl_compositor"][0], 0), "a surface was made"
     finally:
-        compositor.close()
+        bare.close()
+        shell.close()
         shutil.rmtree(folder, ignore_errors=True)
 
 

@@ -19,7 +19,8 @@ CASES = [
     (["-window-id", "0"], None, None, 2, "lumivex: -window-id: '0' is not a window id (decimal or 0x hex)"),
     (["-root"], None, "junk", 2, "lumivex: XSCREENSAVER_WINDOW: 'junk' is not a window id"),
     (["-help"], None, None, 0,
-     "usage: lumivex [-wayland [-background] | -root | -window-id ID] [-display NAME] [-scale S] [options]"),
+     "usage: lumivex [-wayland [-background | -idle SECONDS] | -root | -window-id ID] [-display NAME] [-scale S] "
+     "[options]"),
     ([], NO_DISPLAY, None, 1, "lumivex: no X display: DISPLAY is not set and no -display was given"),
     (["-root"], NO_DISPLAY, "0x400007", 1, "lumivex: no X display: DISPLAY is not set and no -display was given"),
     (["-root", "-display", ":987"], NO_DISPLAY, None, 1, "lumivex: cannot open the X display ':987'"),

@@ -15,6 +15,7 @@ and packs it with dpkg-deb:
     /usr/share/man/man6/lumivex.6.gz              the manual page
     /usr/share/doc/lumivex/copyright              machine-readable, with the glyph font's licence
     /usr/share/doc/lumivex/changelog.Debian.gz
+    /usr/share/doc/lumivex/examples/lumivex.desktop   an autostart entry for GNOME (lumivex -idle 300)
     /usr/share/lintian/overrides/lumivex          each with the reason beside it
 
 The package is reproducible: every file is dated with the source date (SOURCE_DATE_EPOCH, else
@@ -38,6 +39,7 @@ ROOT = Path(__file__).resolve().parents[2]
 PACKAGING = ROOT / "packaging" / "debian"
 FONT_LICENSE = ROOT / "installer" / "IPA-Font-License-v1.0.txt"
 MODULE_DESCRIPTION = ROOT / "res" / "x11" / "lumivex.xml"
+AUTOSTART_EXAMPLE = PACKAGING / "lumivex.desktop"
 BUILD_TIMEOUT = 1800
 
 
@@ -116,6 +118,7 @@ def stage_files(stage, program):
         "@IPA_LICENSE@", deb822_text(FONT_LICENSE.read_text(encoding="utf-8")))
     write(doc / "copyright", copyright_text)
     write(doc / "changelog.Debian.gz", gzipped((PACKAGING / "changelog").read_bytes()))
+    write(doc / "examples" / "lumivex.desktop", AUTOSTART_EXAMPLE.read_bytes())
     write(usr / "share" / "lintian" / "overrides" / "lumivex",
           (PACKAGING / "lumivex.lintian-overrides").read_bytes())
 

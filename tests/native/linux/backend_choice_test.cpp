@@ -21,6 +21,7 @@ TEST(BackendChoiceTest, AnOptionDecidesElseAWaylandSessionWithoutXGetsTheOverlay
       // XWayland: both set; a bare lumivex opens its X window for trying it out.
       {{}, {":0", "wayland-1", nullptr}, Backend::kX11},
       {{"-wayland"}, {":0", nullptr, nullptr}, Backend::kWayland},
+      {{"-idle", "300"}, {":0", "wayland-0", nullptr}, Backend::kWayland},  // only Wayland has -idle
       {{"-root"}, {nullptr, "wayland-1", nullptr}, Backend::kX11},
       {{"-window-id", "42"}, {nullptr, "wayland-1", nullptr}, Backend::kX11},
       {{"-display", ":1"}, {nullptr, "wayland-1", nullptr}, Backend::kX11},

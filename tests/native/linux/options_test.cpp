@@ -116,6 +116,16 @@ TEST(LinuxOptionsTest, BadCommandLinesAreRefusedWithOneLineSayingWhy) {
       {{"-scale", "."}, nullptr, "-scale: '.' is not a scale (a number such as 1.5)"},
       {{"-scale", " 2"}, nullptr, "-scale: ' 2' is not a scale (a number such as 1.5)"},
       {{"-scale", "2x"}, nullptr, "-scale: '2x' is not a scale (a number such as 1.5)"},
+      {{"-wayland", "-idle"}, nullptr, "-idle needs a value"},
+      {{"-idle", "0"}, nullptr, "-idle: '0' is not a number of seconds from 1 to 86400"},
+      {{"-idle", "86401"}, nullptr, "-idle: '86401' is not a number of seconds from 1 to 86400"},
+      {{"-idle", "99999999999999999999"}, nullptr,
+       "-idle: '99999999999999999999' is not a number of seconds from 1 to 86400"},
+      {{"-idle", "-5"}, nullptr, "-idle: '-5' is not a number of seconds from 1 to 86400"},
+      {{"-idle", "2.5"}, nullptr, "-idle: '2.5' is not a number of seconds from 1 to 86400"},
+      {{"-idle", "5m"}, nullptr, "-idle: '5m' is not a number of seconds from 1 to 86400"},
+      {{"-idle", "300", "-root"}, nullptr, "-idle cannot go with -root"},
+      {{"-background", "-idle", "300"}, nullptr, "-idle cannot go with -background"},
       // A good option does not excuse a bad one after it.
       {{"-speed", "150", "-bogus"}, nullptr, "unknown option '-bogus'"},
   };
@@ -131,17 +141,19 @@ TEST(LinuxOptionsTest, UsageNamesEveryOptionWithTheSlidersRangesAndDesignValues)
   const std::string usage = UsageText("lumivex");
   for (const char* line : {"-speed          100 to 200 (default 150)", "-balance        -100 to 100 (default -30)",
                            "-normal-color   #RRGGBB (default #009000)", "-light-color    #RRGGBB (default #88FF88)",
-                           "-root", "-window-id ID", "-display NAME", "-wayland", "-background", "-scale S"})
+                           "-root", "-window-id ID", "-display NAME", "-wayland", "-background", "-scale S",
+                           "-idle SECONDS"})
     EXPECT_NE(usage.find(line), std::string::npos) << line << " in\n" << usage;
 }
 
-TEST(LinuxOptionsTest, ScaleAndWaylandOptions) {
+TEST(LinuxOptionsTest, ScaleIdleAndWaylandOptions) {
   struct Case {
     std::vector<std::string> args;
     bool wayland;
     bool background;
     bool displayGiven;
     std::optional<std::int32_t> scale;
+    std::optional<std::uint32_t> idleSeconds = std::nullopt;
   };
   const Case cases[] = {
       {{}, false, false, false, std::nullopt},
@@ -157,6 +169,10 @@ TEST(LinuxOptionsTest, ScaleAndWaylandOptions) {
       {{"-scale", "2.25"}, false, false, false, 250},  // a tie goes up
       {{"-scale", "9"}, false, false, false, 300},
       {{"-wayland", "-scale", "1.75"}, true, false, false, 175},
+      {{"-wayland", "-idle", "300"}, true, false, false, std::nullopt, 300},
+      {{"-idle", "1"}, false, false, false, std::nullopt, 1},
+      {{"-idle", "86400", "-idle", "007"}, false, false, false, std::nullopt, 7},
+      {{"-idle", "000000000000000086400"}, false, false, false, std::nullopt, 86400},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Joined(c.args));
@@ -166,5 +182,6 @@ TEST(LinuxOptionsTest, ScaleAndWaylandOptions) {
     EXPECT_EQ(result.options->background, c.background);
     EXPECT_EQ(result.options->displayGiven, c.displayGiven);
     EXPECT_EQ(result.options->scale, c.scale);
+    EXPECT_EQ(result.options->idleSeconds, c.idleSeconds);
   }
 }
