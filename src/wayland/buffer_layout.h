@@ -1,5 +1,5 @@
 // How big a rain surface is and how its buffers are laid out. A side the compositor leaves to
-// us (0 in a configure) is the output's logical side. For the scale the compositor wants for the scale the compositor wants: with a
+// us (0 in a configure) is the output's logical side. For the scale the compositor wants: with a
 // preferred fractional scale (wp_fractional_scale_v1, in 120ths) the buffer is the surface's
 // size times that scale, rounded half away from zero, at buffer scale 1 and shown through a
 // viewport the surface's size; without one, the output's whole scale as the buffer scale. The

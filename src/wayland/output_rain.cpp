@@ -147,8 +147,16 @@ void OutputRain::Present() {
   picture->UpdateBuffer(index, free->Row(0), picture->Width());
   picture->TakeCommitDamage(damage);
   wl_surface_attach(surface.get(), free->Get(), 0, 0);
-  for (const PixelRect& rect : damage)
-    wl_surface_damage_buffer(surface.get(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  if (drawnLayout->viewport) {
+    // Shown through a viewport at a fractional scale, a changed cell's damage is not always
+    // repainted whole: KWin 5.27 at 150 % left strips of old glyphs in the last rows of the
+    // surface, with the damage exact or widened by whole surface pixels, in buffer or surface
+    // coordinates. The whole buffer is always right.
+    wl_surface_damage_buffer(surface.get(), 0, 0, drawnLayout->width, drawnLayout->height);
+  } else {
+    for (const PixelRect& rect : damage)
+      wl_surface_damage_buffer(surface.get(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  }
   free->MarkBusy();
   CommitWithFrameCallback();
 }
