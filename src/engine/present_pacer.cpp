@@ -19,8 +19,8 @@ std::int32_t PresentsPerSecond(const PresentLimits& limits) {
 PresentPacer::PresentPacer(std::int32_t presentsPerSecond) { SetRate(presentsPerSecond); }
 
 void PresentPacer::SetRate(std::int32_t presentsPerSecond) {
-  const std::int32_t rate = std::max<std::int32_t>(1, presentsPerSecond);
-  interval_ = (kMsPerSecond + rate - 1) / rate;
+  rate_ = std::max<std::int32_t>(1, presentsPerSecond);
+  interval_ = (kMsPerSecond + rate_ - 1) / rate_;
 }
 
 bool PresentPacer::Poll(std::uint32_t now, bool changed) {

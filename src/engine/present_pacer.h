@@ -34,6 +34,7 @@ class PresentPacer {
   // Shortest time between two presents: a whole number of milliseconds, rounded up so that no
   // second holds more presents than the rate.
   std::int32_t IntervalMs() const { return interval_; }
+  std::int32_t Rate() const { return rate_; }
 
   // Whether to present at `now` what has changed: true when something has and the last present
   // is at least one interval back; the present is then counted as made at `now`.
@@ -42,6 +43,7 @@ class PresentPacer {
   std::int32_t MillisecondsToDue(std::uint32_t now) const;
 
  private:
+  std::int32_t rate_ = 0;
   std::int32_t interval_ = 0;
   std::uint32_t last_ = 0;
   bool presentedYet_ = false;

@@ -252,8 +252,7 @@ void TVellixForm::FollowPresentRate() {
   limits.preview = PreviewParent != nullptr;
   limits.refreshHz = limits.preview ? 0 : Monitors.RefreshAt(ScreenRect);
   limits.savingBattery = EnergySaverOn(powerStatus_);
-  presentsPerSecond_ = ::PresentsPerSecond(limits);
-  presents_.SetRate(presentsPerSecond_);
+  presents_.SetRate(::PresentsPerSecond(limits));
 }
 
 void TVellixForm::FollowPowerStatus() {

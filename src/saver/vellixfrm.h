@@ -58,7 +58,7 @@ class TVellixForm : public TForm {
   // energy; read again at once. Tests hand in their own reader.
   void UsePowerStatus(PowerStatusReader reader);
   // How many times a second the window may show what the rain drew.
-  std::int32_t PresentsPerSecond() const { return presentsPerSecond_; }
+  std::int32_t PresentsPerSecond() const { return presents_.Rate(); }
 
  private:
   // Declared before the rain field, so they outlive it: the field draws into the picture
@@ -116,7 +116,6 @@ class TVellixForm : public TForm {
   std::unique_ptr<EnergySaverWatch> energySaverWatch_;  // primary windows only
   PowerStatusReader powerStatus_ = &::GetSystemPowerStatus;
   PresentPacer presents_;
-  std::int32_t presentsPerSecond_ = kDefaultRefreshHz;
   int dpi_ = 0;  // the DPI the window was told it is shown at; 0: not told
   int cursorStartDpi_ = 0;  // the DPI of the monitor CursorStart lies on
   std::int32_t scaleStep_ = kDesignScaleStep;

@@ -5,7 +5,6 @@ signal, and reads the screen in one X request per shot."""
 
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -16,6 +15,7 @@ import pytest
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tests" / "harness"))
 from lumivex_process import EXIT_TIMEOUT, Lumivex  # noqa: E402
+from stopping import stop_process  # noqa: E402
 from winenv import wait_for  # noqa: E402
 from xscreen import ScreenReader  # noqa: E402
 from xvfb import start_xvfb  # noqa: E402
@@ -72,12 +72,7 @@ def desk():
     finally:
         if desk is not None:
             desk.client.close()
-        xvfb.send_signal(signal.SIGTERM)
-        try:
-            xvfb.wait(timeout=EXIT_TIMEOUT)
-        except subprocess.TimeoutExpired:
-            xvfb.kill()
-            xvfb.wait()
+        stop_process(xvfb, EXIT_TIMEOUT)
         shutil.rmtree(folder, ignore_errors=True)
 
 
